@@ -1,0 +1,117 @@
+#include "bench_support.h"
+
+#include <cstdio>
+#include <map>
+
+#include "protocol/decimal_format.h"
+
+namespace orrery::bench {
+namespace {
+
+constexpr char16_t kAsciiAlphabet[] =
+    u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+constexpr char16_t kJapaneseAlphabet[] =
+    u"あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわをん"
+    u"アイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワヲン"
+    u"日本語文字列整列比較集合演算乱数";
+
+// Collects each run's real time per iteration while the console reporter prints as usual.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
+      times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    }
+  }
+
+  void printRatios() const {
+    std::printf("\n%-40s %14s %14s %8s\n", "ratio orrery / baseline", "orrery", "baseline",
+                "ratio");
+    for (const auto& [name, time] : times_) {
+      const auto at = name.find("/orrery/");
+      if (at == std::string::npos) continue;
+      const std::string baseline = name.substr(0, at) + "/baseline/" + name.substr(at + 8);
+      auto it = times_.find(baseline);
+      if (it == times_.end() || it->second <= 0) continue;
+      std::printf("%-40s %14.0f %14.0f %8.3f\n",
+                  (name.substr(0, at) + " n=" + name.substr(at + 8)).c_str(), time, it->second,
+                  time / it->second);
+    }
+  }
+
+ private:
+  std::map<std::string, double> times_;
+};
+
+}  // namespace
+
+std::vector<Text> randomTextItems(std::size_t count, std::uint32_t seed) {
+  std::mt19937 rng(seed);
+  std::uniform_int_distribution<int> length(1, 16);
+  constexpr std::size_t kAscii = sizeof(kAsciiAlphabet) / sizeof(char16_t) - 1;
+  constexpr std::size_t kJapanese = sizeof(kJapaneseAlphabet) / sizeof(char16_t) - 1;
+  std::vector<Text> items;
+  items.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const bool japanese = (i % 2) == 1;
+    Text item(static_cast<std::size_t>(length(rng)), u'\0');
+    for (char16_t& c : item) {
+      c = japanese ? kJapaneseAlphabet[rng() % kJapanese] : kAsciiAlphabet[rng() % kAscii];
+    }
+    items.push_back(std::move(item));
+  }
+  return items;
+}
+
+std::vector<Text> randomIntegerItems(std::size_t count, std::uint32_t seed) {
+  std::mt19937 rng(seed);
+  std::vector<Text> items;
+  items.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    Text item;
+    appendSigned(item, static_cast<std::int32_t>(rng()));
+    items.push_back(std::move(item));
+  }
+  return items;
+}
+
+Text joinList(const std::vector<Text>& items) {
+  std::size_t total = 0;
+  for (const Text& item : items) total += item.size() + 1;
+  Text list;
+  list.reserve(total);
+  for (const Text& item : items) {
+    list.append(item);
+    list.push_back(kListSeparator);
+  }
+  return list;
+}
+
+Text executeRequest(TextView command, const std::vector<Text>& arguments) {
+  Text request = u"EXECUTE SAORI/1.0\r\nArgument0: ";
+  request.append(command);
+  request.append(u"\r\n");
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    request.append(u"Argument");
+    appendUnsigned(request, i + 1);
+    request.append(u": ");
+    request.append(arguments[i]);
+    request.append(u"\r\n");
+  }
+  request.append(u"\r\n");
+  return request;
+}
+
+int runWithRatios(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.printRatios();
+  benchmark::Shutdown();
+  return 0;
+}
+
+}  // namespace orrery::bench

@@ -1,0 +1,99 @@
+#include "encoding/utf8.h"
+
+#include <cstdint>
+
+namespace orrery {
+namespace {
+
+constexpr char16_t kReplacement = u'*';
+
+constexpr bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+constexpr bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+// Bytes a sequence needs in all, from its lead byte; 0 for a byte that cannot lead.
+constexpr std::size_t sequenceLength(unsigned char b) {
+  if (b < 0x80) return 1;
+  if ((b & 0xE0) == 0xC0) return 2;
+  if ((b & 0xF0) == 0xE0) return 3;
+  if ((b & 0xF8) == 0xF0) return 4;
+  if ((b & 0xFC) == 0xF8) return 5;
+  if ((b & 0xFE) == 0xFC) return 6;
+  return 0;
+}
+
+constexpr bool isContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+
+}  // namespace
+
+bool decodeUtf8(BytesView bytes, Text& text) {
+  text.reserve(text.size() + bytes.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  std::size_t i = (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) ? 3 : 0;
+
+  while (i < n) {
+    const unsigned char b = p[i];
+    const std::size_t length = sequenceLength(b);
+    if (length == 0 || n - i < length) return false;
+    switch (length) {
+      case 1:
+        text.push_back(b);
+        break;
+      case 2:
+        text.push_back(static_cast<char16_t>(((b & 0x1F) << 6) | (p[i + 1] & 0x3F)));
+        break;
+      case 3:
+        text.push_back(static_cast<char16_t>(((b & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) |
+                                             (p[i + 2] & 0x3F)));
+        break;
+      case 4: {
+        // A well-formed supplementary character travels as its surrogate pair; anything
+        // else of this length stays the asterisk it always was.
+        const std::uint32_t cp = ((b & 0x07u) << 18) | ((p[i + 1] & 0x3Fu) << 12) |
+                                 ((p[i + 2] & 0x3Fu) << 6) | (p[i + 3] & 0x3Fu);
+        if (b <= 0xF4 && isContinuation(p[i + 1]) && isContinuation(p[i + 2]) &&
+            isContinuation(p[i + 3]) && cp >= 0x10000 && cp <= 0x10FFFF) {
+          text.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+          text.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+        } else {
+          text.push_back(kReplacement);
+        }
+        break;
+      }
+      default:
+        text.push_back(kReplacement);
+        break;
+    }
+    i += length;
+  }
+  return true;
+}
+
+bool encodeUtf8(TextView text, Bytes& bytes) {
+  bytes.reserve(bytes.size() + text.size() * 3);
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const char16_t u = text[i];
+    if (u < 0x80) {
+      bytes.push_back(static_cast<char>(u));
+    } else if (u < 0x800) {
+      bytes.push_back(static_cast<char>(0xC0 | (u >> 6)));
+      bytes.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+    } else if (isHighSurrogate(u) && i + 1 < n && isLowSurrogate(text[i + 1])) {
+      const std::uint32_t cp = 0x10000 + ((static_cast<std::uint32_t>(u) - 0xD800) << 10) +
+                               (static_cast<std::uint32_t>(text[i + 1]) - 0xDC00);
+      bytes.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+      bytes.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+      bytes.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      bytes.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+      ++i;
+    } else {
+      bytes.push_back(static_cast<char>(0xE0 | (u >> 12)));
+      bytes.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
+      bytes.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+    }
+  }
+  return true;
+}
+
+}  // namespace orrery

@@ -1,0 +1,45 @@
+#include "module/module_instance.h"
+
+#include "module/module_core.h"
+#include "platform/platform.h"
+
+namespace orrery {
+namespace {
+
+void* gInstanceHandle = nullptr;
+// A plain pointer, not a smart one: its lifetime follows attach, unload and detach,
+// never the order of static destructors.
+IModule* gModule = nullptr;
+
+}  // namespace
+
+void onProcessAttach(void* instanceHandle) noexcept {
+  gInstanceHandle = instanceHandle;
+  platform::createPrivateLocale();
+  ensureModule();
+}
+
+void onProcessDetach() noexcept {
+  destroyModule();
+  platform::destroyPrivateLocale();
+}
+
+IModule* currentModule() noexcept { return gModule; }
+
+bool ensureModule() noexcept {
+  if (gModule != nullptr) return true;
+  try {
+    gModule = new ModuleCore(gInstanceHandle);
+  } catch (...) {
+    gModule = nullptr;
+  }
+  return gModule != nullptr;
+}
+
+void destroyModule() noexcept {
+  IModule* module = gModule;
+  gModule = nullptr;
+  delete module;
+}
+
+}  // namespace orrery

@@ -1,0 +1,34 @@
+#pragma once
+// The module's only contact with the operating system, one small function per concern.
+// src/platform/win32 and src/platform/posix each implement all of it.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace orrery::platform {
+
+// Host memory blocks: GlobalAlloc(GMEM_FIXED) / GlobalFree on Windows, malloc / free
+// elsewhere. allocateBlock returns null when memory is exhausted; a zero-byte request
+// still returns a valid block. freeBlock accepts null.
+void* allocateBlock(std::size_t bytes) noexcept;
+void freeBlock(void* block) noexcept;
+
+// Code page 932 (Shift_JIS as Windows defines it). Both replace `out` on success and
+// return true; on failure (an empty input included) they return false and leave `out`
+// unchanged. Bytes that do not decode become replacement characters and decoding goes
+// on; characters that cannot be encoded become the code page's default character.
+bool cp932ToUtf16(std::string_view bytes, std::u16string& out);
+bool utf16ToCp932(std::u16string_view text, std::string& out);
+
+// Milliseconds since the system started, wrapping at 2^32.
+std::uint32_t tickCount() noexcept;
+
+// The module's private locale for the user's default settings, created at process
+// attach and released at detach; the host's global locale is never touched.
+void createPrivateLocale() noexcept;
+void destroyPrivateLocale() noexcept;
+// The decimal point of the private locale ('.' when it could not be created).
+char16_t decimalPoint() noexcept;
+
+}  // namespace orrery::platform

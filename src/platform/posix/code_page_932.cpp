@@ -1,0 +1,103 @@
+#include <iconv.h>
+
+#include <bit>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/platform.h"
+
+namespace orrery::platform {
+namespace {
+
+constexpr const char* kUtf16 = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
+constexpr char16_t kUndefinedPair = u'\x30FB';  // what Windows gives an undefined double byte
+constexpr char16_t kBadByte = u'\xFFFD';
+constexpr char kDefaultChar = '?';
+
+const iconv_t kNoDescriptor = reinterpret_cast<iconv_t>(-1);
+
+// One descriptor per direction, opened on first use and kept for the process; each
+// call resets its shift state first.
+iconv_t descriptor(const char* to, const char* from, iconv_t& cached) {
+  if (cached == kNoDescriptor) cached = iconv_open(to, from);
+  if (cached != kNoDescriptor) iconv(cached, nullptr, nullptr, nullptr, nullptr);
+  return cached;
+}
+
+iconv_t gDecoder = kNoDescriptor;
+iconv_t gEncoder = kNoDescriptor;
+
+bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool isTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+
+}  // namespace
+
+bool cp932ToUtf16(std::string_view bytes, std::u16string& out) {
+  if (bytes.empty()) return false;
+  iconv_t cd = descriptor(kUtf16, "CP932", gDecoder);
+  if (cd == kNoDescriptor) return false;
+
+  // Each input byte yields at most one code unit.
+  std::u16string text(bytes.size(), u'\0');
+  char* in = const_cast<char*>(bytes.data());
+  std::size_t inLeft = bytes.size();
+  char* dst = reinterpret_cast<char*>(text.data());
+  std::size_t dstLeft = text.size() * sizeof(char16_t);
+
+  while (inLeft > 0) {
+    if (iconv(cd, &in, &inLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1)) break;
+    if (errno != EILSEQ && errno != EINVAL) return false;
+    // An undecodable sequence: one replacement, then go on after it.
+    const auto b0 = static_cast<unsigned char>(in[0]);
+    const bool pair =
+        inLeft >= 2 && isLeadByte(b0) && isTrailByte(static_cast<unsigned char>(in[1]));
+    const char16_t replacement = pair ? kUndefinedPair : kBadByte;
+    std::memcpy(dst, &replacement, sizeof replacement);
+    dst += sizeof replacement;
+    dstLeft -= sizeof replacement;
+    in += pair ? 2 : 1;
+    inLeft -= pair ? 2 : 1;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  text.resize(text.size() - dstLeft / sizeof(char16_t));
+  if (text.empty()) return false;
+  out = std::move(text);
+  return true;
+}
+
+bool utf16ToCp932(std::u16string_view text, std::string& out) {
+  if (text.empty()) return false;
+  iconv_t cd = descriptor("CP932", kUtf16, gEncoder);
+  if (cd == kNoDescriptor) return false;
+
+  // Every code unit yields at most two bytes (a surrogate pair yields one '?').
+  std::string bytes(text.size() * 2, '\0');
+  char* in = reinterpret_cast<char*>(const_cast<char16_t*>(text.data()));
+  std::size_t inLeft = text.size() * sizeof(char16_t);
+  char* dst = bytes.data();
+  std::size_t dstLeft = bytes.size();
+
+  while (inLeft > 0) {
+    if (iconv(cd, &in, &inLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1)) break;
+    if (errno != EILSEQ && errno != EINVAL) return false;
+    char16_t unit;
+    std::memcpy(&unit, in, sizeof unit);
+    std::size_t skip = sizeof(char16_t);
+    if (unit >= 0xD800 && unit <= 0xDBFF && inLeft >= 2 * sizeof(char16_t)) {
+      char16_t next;
+      std::memcpy(&next, in + sizeof(char16_t), sizeof next);
+      if (next >= 0xDC00 && next <= 0xDFFF) skip *= 2;
+    }
+    *dst++ = kDefaultChar;
+    --dstLeft;
+    in += skip;
+    inLeft -= skip;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  bytes.resize(bytes.size() - dstLeft);
+  if (bytes.empty()) return false;
+  out = std::move(bytes);
+  return true;
+}
+
+}  // namespace orrery::platform

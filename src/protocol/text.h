@@ -1,0 +1,17 @@
+#pragma once
+// Text inside the module is UTF-16, one code unit per char16_t, on every platform
+// (wchar_t is 32 bits wide outside Windows, so it is not used in the core).
+#include <string>
+#include <string_view>
+
+namespace orrery {
+
+using Text = std::u16string;
+using TextView = std::u16string_view;
+using Bytes = std::string;
+using BytesView = std::string_view;
+
+inline constexpr char16_t kListSeparator = u'\x0002';
+inline constexpr char16_t kPairSeparator = u'\x0001';
+
+}  // namespace orrery

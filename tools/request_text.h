@@ -1,0 +1,30 @@
+#pragma once
+// Building request texts and reading responses for orrery-call.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orrery::host {
+
+// Decodes a UTF-8 command-line word and resolves the escapes \1 \2 \\ \t \n \r \xHH
+// \uHHHH. Empty with `error` set when an escape is malformed.
+std::optional<std::u16string> unescapeArgument(const std::string& word, std::string& error);
+
+// Request texts; a non-empty `charset` adds a Charset header.
+std::u16string versionRequest(const std::string& charset);
+std::u16string executeRequest(const std::vector<std::u16string>& words, const std::string& charset);
+
+bool isKnownCharset(const std::string& charset);
+// Encodes a request for the 8-bit entry in `charset` (Shift_JIS when empty).
+std::string encodeRequest(const std::u16string& text, const std::string& charset);
+// Decodes an 8-bit response by its Charset line.
+std::u16string decodeResponse(const std::string& bytes);
+
+// The response as UTF-8 for a terminal: line ends as newlines, U+0001 and U+0002 shown
+// as \1 and \2, other control characters as \xHH.
+std::string readableResponse(const std::u16string& response);
+
+// The folder part of a path, with its trailing separator.
+std::string directoryOf(const std::string& path);
+
+}  // namespace orrery::host
