@@ -22,6 +22,7 @@ void onProcessAttach(void* instanceHandle) noexcept {
 void onProcessDetach() noexcept {
   destroyModule();
   platform::destroyPrivateLocale();
+  platform::releaseCodePage932();
 }
 
 IModule* currentModule() noexcept { return gModule; }

@@ -3,6 +3,7 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <initializer_list>
 
 #include "platform/platform.h"
 
@@ -63,6 +64,15 @@ bool cp932ToUtf16(std::string_view bytes, std::u16string& out) {
   if (text.empty()) return false;
   out = std::move(text);
   return true;
+}
+
+void releaseCodePage932() noexcept {
+  // A host that unloads and reloads the module would otherwise leak both descriptors
+  // on every cycle.
+  for (iconv_t* cd : {&gDecoder, &gEncoder}) {
+    if (*cd != kNoDescriptor) iconv_close(*cd);
+    *cd = kNoDescriptor;
+  }
 }
 
 bool utf16ToCp932(std::u16string_view text, std::string& out) {

@@ -43,3 +43,10 @@ bool utf16ToCp932(std::u16string_view text, std::string& out) {
 }
 
 }  // namespace orrery::platform
+
+namespace orrery::platform {
+
+// The system conversions keep nothing between calls.
+void releaseCodePage932() noexcept {}
+
+}  // namespace orrery::platform

@@ -1,16 +1,26 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#if ORRERY_FAULT_INJECTION
+#include "platform/fault_injection.h"
+#endif
 
 namespace orrery::platform {
 
 // GMEM_FIXED: the handle is the pointer to the bytes, which is what hosts expect.
 void* allocateBlock(std::size_t bytes) noexcept {
+#if ORRERY_FAULT_INJECTION
+  if (faults::allocationFails()) return nullptr;
+#endif
   return GlobalAlloc(GMEM_FIXED, bytes == 0 ? 1 : bytes);
 }
 
 void freeBlock(void* block) noexcept {
-  if (block != nullptr) GlobalFree(static_cast<HGLOBAL>(block));
+  if (block == nullptr) return;
+#if ORRERY_FAULT_INJECTION
+  if (faults::freeHookTookBlock(block)) return;
+#endif
+  GlobalFree(static_cast<HGLOBAL>(block));
 }
 
 }  // namespace orrery::platform

@@ -1,0 +1,35 @@
+#include "platform/fault_injection.h"
+
+namespace orrery::platform::faults {
+namespace {
+
+// Calls into the module are one at a time, so plain variables suffice.
+std::uint64_t gCounted = 0;
+std::uint64_t gFailAt = 0;
+bool gFailed = false;
+FreeHook gFreeHook = nullptr;
+
+}  // namespace
+
+void failAllocation(std::uint64_t n) noexcept {
+  gCounted = 0;
+  gFailAt = n;
+  gFailed = false;
+}
+
+bool allocationFails() noexcept {
+  ++gCounted;
+  if (gFailAt == 0 || gCounted != gFailAt) return false;
+  gFailed = true;
+  return true;
+}
+
+std::uint64_t allocationsCounted() noexcept { return gCounted; }
+
+bool failureHappened() noexcept { return gFailed; }
+
+void setFreeHook(FreeHook hook) noexcept { gFreeHook = hook; }
+
+bool freeHookTookBlock(void* block) noexcept { return gFreeHook != nullptr && gFreeHook(block); }
+
+}  // namespace orrery::platform::faults
