@@ -6,20 +6,22 @@ namespace {
 // Calls into the module are one at a time, so plain variables suffice.
 std::uint64_t gCounted = 0;
 std::uint64_t gFailAt = 0;
+bool gAllLater = false;
 bool gFailed = false;
 FreeHook gFreeHook = nullptr;
 
 }  // namespace
 
-void failAllocation(std::uint64_t n) noexcept {
+void failAllocation(std::uint64_t n, bool andAllLater) noexcept {
   gCounted = 0;
   gFailAt = n;
+  gAllLater = andAllLater;
   gFailed = false;
 }
 
 bool allocationFails() noexcept {
   ++gCounted;
-  if (gFailAt == 0 || gCounted != gFailAt) return false;
+  if (gFailAt == 0 || gCounted < gFailAt || (gCounted > gFailAt && !gAllLater)) return false;
   gFailed = true;
   return true;
 }

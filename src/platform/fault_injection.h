@@ -6,9 +6,10 @@
 
 namespace orrery::platform::faults {
 
-// Starts counting allocations from zero; the n-th one from now fails (n counts from 1).
+// Starts counting allocations from zero; the n-th one from now fails (n counts from 1),
+// and with `andAllLater` every one after it too, as when memory is exhausted for good.
 // 0 disarms: every allocation succeeds, and counting goes on.
-void failAllocation(std::uint64_t n) noexcept;
+void failAllocation(std::uint64_t n, bool andAllLater = false) noexcept;
 
 // Counts one allocation; true when it is the armed one, which must then fail.
 bool allocationFails() noexcept;

@@ -41,13 +41,14 @@ struct Outcome {
   bool failed = false;        // the armed allocation was reached
   int requestBlockFrees = 0;  // how often the module freed the host's block
   std::int64_t leaked = 0;    // operator new allocations the call left behind
+  bool noBlock = false;       // null returned, with a length of 0
 };
 
 using Export = orrery_block(ORRERY_CALL*)(orrery_block, long*);
 
 template <typename Unit>
 Outcome<Unit> call(Export entry, std::basic_string_view<Unit> in, std::uint64_t failAt,
-                   void* block = nullptr) {
+                   bool andAllLater = false, void* block = nullptr) {
   if (block == nullptr) {
     block = platform::allocateBlock(in.size() * sizeof(Unit));
     if (!in.empty()) std::memcpy(block, in.data(), in.size() * sizeof(Unit));
@@ -58,7 +59,7 @@ Outcome<Unit> call(Export entry, std::basic_string_view<Unit> in, std::uint64_t 
   gWatchedFrees = 0;
   const std::int64_t liveBefore = liveAllocations();
 
-  faults::failAllocation(failAt);
+  faults::failAllocation(failAt, andAllLater);
   void* response = entry(static_cast<orrery_block>(block), &length);
   outcome.failed = faults::failureHappened();
   faults::failAllocation(0);
@@ -66,8 +67,12 @@ Outcome<Unit> call(Export entry, std::basic_string_view<Unit> in, std::uint64_t 
   outcome.leaked = liveAllocations() - liveBefore;
   outcome.requestBlockFrees = gWatchedFrees;
   gWatched = nullptr;
-  EXPECT_NE(response, nullptr);
-  if (response != nullptr) {
+  // Only when no memory is left at all, not even for the fallback, is there no block.
+  if (response == nullptr) {
+    EXPECT_TRUE(andAllLater && outcome.failed);
+    EXPECT_EQ(length, 0);
+    outcome.noBlock = true;
+  } else {
     outcome.response.assign(static_cast<const Unit*>(response), static_cast<std::size_t>(length));
     platform::freeBlock(response);
   }
@@ -192,7 +197,8 @@ class AllocationFailure : public ::testing::TestWithParam<bool> {
   // armed one; returns the number of allocations the request makes.
   template <typename Unit>
   std::uint64_t failEachAllocation(Export entry, std::basic_string_view<Unit> in,
-                                   std::basic_string_view<Unit> fallback) {
+                                   std::basic_string_view<Unit> fallback,
+                                   bool andAllLater = false) {
     // Unfaulted, twice: the first run may set up what later runs reuse.
     call<Unit>(entry, in, 0);
     const Outcome<Unit> reference = call<Unit>(entry, in, 0);
@@ -202,7 +208,7 @@ class AllocationFailure : public ::testing::TestWithParam<bool> {
     std::uint64_t n = 1;
     for (;; ++n) {
       SCOPED_TRACE("allocation " + std::to_string(n));
-      const Outcome<Unit> outcome = call<Unit>(entry, in, n);
+      const Outcome<Unit> outcome = call<Unit>(entry, in, n, andAllLater);
       EXPECT_EQ(outcome.requestBlockFrees, 1);
       EXPECT_EQ(outcome.leaked, 0);
       if (!outcome.failed) {
@@ -211,7 +217,9 @@ class AllocationFailure : public ::testing::TestWithParam<bool> {
       }
       // Either the failure was absorbed (a temporary buffer that is only a speed-up)
       // or the request is answered with the fallback.
-      if (outcome.response != reference.response) EXPECT_EQ(outcome.response, fallback);
+      if (outcome.response != reference.response && !outcome.noBlock) {
+        EXPECT_EQ(outcome.response, fallback);
+      }
       // And the module answers the next request as if nothing had happened.
       EXPECT_EQ(call<Unit>(entry, in, 0).response, reference.response);
       if (::testing::Test::HasFailure() || n > 100000) break;
@@ -231,6 +239,20 @@ TEST_P(AllocationFailure, EveryAllocationOfEveryRepresentativeRequest) {
       allocations = failEachAllocation<char>(&request, c.text, kNarrowFallback);
     }
     EXPECT_GT(allocations, 0u);
+    if (HasFailure()) return;
+  }
+}
+
+// From the n-th allocation on, every one fails: memory is gone for good, and the
+// fallback itself may find no block.
+TEST_P(AllocationFailure, MemoryExhaustedForGood) {
+  for (const RequestCase& c : representativeRequests()) {
+    SCOPED_TRACE(c.name);
+    if (c.wide) {
+      failEachAllocation<char16_t>(&requestw, toUtf16(c.text), kWideFallback, true);
+    } else {
+      failEachAllocation<char>(&request, c.text, kNarrowFallback, true);
+    }
     if (HasFailure()) return;
   }
 }
@@ -289,7 +311,7 @@ TEST(HostBlockAtGuardPage, EntriesReadExactlyTheGivenLength) {
     ASSERT_TRUE(bytes.ok());
     guardedCopy<char>(bytes, in);
     gGuarded = &bytes;
-    const auto narrowOutcome = call<char>(&request, in, 0, bytes.data());
+    const auto narrowOutcome = call<char>(&request, in, 0, false, bytes.data());
     EXPECT_EQ(narrowOutcome.response,
               std::string("SAORI/1.0 ") + expectedEnd + "Charset: Shift_JIS\r\n\r\n");
     EXPECT_EQ(narrowOutcome.requestBlockFrees, 1);
@@ -298,7 +320,7 @@ TEST(HostBlockAtGuardPage, EntriesReadExactlyTheGivenLength) {
     ASSERT_TRUE(units.ok());
     guardedCopy<char16_t>(units, wide);
     gGuarded = &units;
-    const auto wideOutcome = call<char16_t>(&requestw, wide, 0, units.data());
+    const auto wideOutcome = call<char16_t>(&requestw, wide, 0, false, units.data());
     EXPECT_EQ(wideOutcome.response, u"SAORI/1.0 " + toUtf16(expectedEnd));
     EXPECT_EQ(wideOutcome.requestBlockFrees, 1);
     gGuarded = nullptr;
