@@ -1,9 +1,18 @@
 // Well-formed requests for every command, built from the fuzz input, so that the
 // commands themselves get deep coverage rather than the parser's refusals. The texts
 // carry no CR or LF, so the response can be read back line by line and checked.
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <set>
 #include <vector>
 
+#include "commands/framework/exceptions.h"
+#include "commands/framework/list_text.h"
+#include "commands/framework/number_conversion.h"
+#include "module/module_instance.h"
 #include "module_calls.h"
+#include "protocol/command_dispatcher.h"
 #include "protocol/decimal_format.h"
 
 namespace {
@@ -130,6 +139,259 @@ Response readResponse(TextView text) {
   return r;
 }
 
+// Reference models of the commands, written from their contracts, for the differential
+// checks: what the module answers must be what these predict.
+
+struct Item {
+  Text first;
+  Text second;
+  bool hasSecond = false;
+};
+
+// The keyed list reading: U+0002 ends an item (an empty one included), the first U+0001
+// splits it, and a last item without U+0001 counts only when its first part is not empty.
+std::vector<Item> readItems(TextView list) {
+  std::vector<Item> items;
+  Item pending;
+  for (char16_t c : list) {
+    if (c == orrery::kListSeparator) {
+      items.push_back(pending);
+      pending = Item{};
+    } else if (c == orrery::kPairSeparator && !pending.hasSecond) {
+      pending.hasSecond = true;
+    } else {
+      (pending.hasSecond ? pending.second : pending.first).push_back(c);
+    }
+  }
+  if (pending.hasSecond || !pending.first.empty()) items.push_back(pending);
+  return items;
+}
+
+bool has(TextView options, char16_t letter) { return options.find(letter) != TextView::npos; }
+
+Text pairText(const Item& item) { return item.first + orrery::kPairSeparator + item.second; }
+
+// What a command's answer should look like, from its output texts.
+struct Expected {
+  std::vector<Text> texts;
+  bool joined = false;
+};
+
+void checkAnswer(const Response& r, const Expected& e) {
+  if (e.texts.empty()) {
+    FUZZ_CHECK(r.status == u"SAORI/1.0 204 No Content");
+    return;
+  }
+  FUZZ_CHECK(r.status == u"SAORI/1.0 200 OK");
+  if (e.joined) {
+    Text result;
+    for (const Text& t : e.texts) result += t + orrery::kListSeparator;
+    FUZZ_CHECK(r.result == result && r.values.empty());
+  } else {
+    FUZZ_CHECK(r.result.empty() && r.values == e.texts);
+  }
+}
+
+// The same output texts in any order.
+void checkPermutation(const Response& r, std::vector<Text> texts, bool joined) {
+  std::vector<Text> got = r.values;
+  if (joined) {
+    got.clear();
+    FUZZ_CHECK(r.values.empty());
+    FUZZ_CHECK(r.result.empty() || r.result.back() == orrery::kListSeparator);
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < r.result.size(); ++i) {
+      if (r.result[i] == orrery::kListSeparator) {
+        got.push_back(r.result.substr(start, i - start));
+        start = i + 1;
+      }
+    }
+  }
+  if (texts.empty()) {
+    FUZZ_CHECK(r.status == u"SAORI/1.0 204 No Content");
+    return;
+  }
+  FUZZ_CHECK(r.status == u"SAORI/1.0 200 OK");
+  std::sort(got.begin(), got.end());
+  std::sort(texts.begin(), texts.end());
+  FUZZ_CHECK(got == texts);
+}
+
+using Arguments = std::map<std::uint32_t, Text>;
+
+// Argument k as a command reads it: its text when the request carries more than k
+// arguments, else empty (and a consulted argument that was not sent is empty too).
+Text consulted(const Arguments& args, std::uint32_t k) {
+  if (args.size() <= k) return Text();
+  auto it = args.find(k);
+  return it == args.end() ? Text() : it->second;
+}
+
+Text listArgument(const Arguments& args, std::uint32_t k) {
+  auto it = args.find(k);
+  return it == args.end() ? Text() : it->second;
+}
+
+void checkSort(const Arguments& args, const Response& r) {
+  const Text options = args.size() >= 3 ? listArgument(args, 2) : Text();
+  const std::vector<Item> items = readItems(listArgument(args, 1));
+  const bool joined = has(options, u's');
+
+  std::vector<Text> outputs;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const Item& item = items[i];
+    if (has(options, u'P')) {
+      outputs.push_back(pairText(item));
+    } else if (has(options, u'V')) {
+      outputs.push_back(item.second);
+    } else if (has(options, u'A')) {
+      Text index;
+      orrery::appendUnsigned(index, i);
+      outputs.push_back(index);
+    } else {
+      outputs.push_back(item.first);
+    }
+  }
+  if (has(options, u'F') && !has(options, u'S')) {
+    // Float keys: whatever the order, a sort keeps every item exactly once.
+    if (r.status == u"SAORI/1.0 400 Bad Request") return;
+    checkPermutation(r, outputs, joined);
+    return;
+  }
+
+  // Text, length and integer keys: the exact answer, a stable sort by key.
+  std::vector<std::size_t> order(items.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  if (has(options, u'S')) {
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return items[a].first < items[b].first; });
+  } else if (has(options, u'L')) {
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+      return items[a].first.size() < items[b].first.size();
+    });
+  } else {
+    std::vector<std::int32_t> keys;
+    try {
+      for (const Item& item : items) keys.push_back(orrery::toInteger(item.first));
+    } catch (const orrery::ConvExcep&) {
+      FUZZ_CHECK(r.status == u"SAORI/1.0 400 Bad Request");
+      return;
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+  }
+  if (has(options, u'R')) std::reverse(order.begin(), order.end());
+  Expected e;
+  e.joined = joined;
+  for (std::size_t i : order) e.texts.push_back(outputs[i]);
+  checkAnswer(r, e);
+}
+
+void checkUnique(const Arguments& args, const Response& r) {
+  const Text options = consulted(args, 2);
+  std::map<Text, Text> survivors;
+  for (const Item& item : readItems(listArgument(args, 1))) {
+    const Text output = has(options, u'V')   ? item.second
+                        : has(options, u'P') ? pairText(item)
+                                             : item.first;
+    survivors.emplace(item.first, output);
+  }
+  Expected e;
+  e.joined = has(options, u's');
+  for (const auto& [key, output] : survivors) e.texts.push_back(output);
+  checkAnswer(r, e);
+}
+
+// The set commands, from their per-key table: with m and n items of a key in the first
+// and second list, intersection gives the first min(m, n) of the first list, difference
+// its last m - n, union all m and then the last n - m of the second, symmetric
+// difference the last |m - n| of the longer.
+void checkSetCommand(TextView command, const Arguments& args, const Response& r) {
+  const Text options = consulted(args, 3);
+  auto output = [&](const Item& item) {
+    return has(options, u'V') ? item.second : has(options, u'P') ? pairText(item) : item.first;
+  };
+  std::map<Text, std::pair<std::vector<Text>, std::vector<Text>>> byKey;
+  for (const Item& item : readItems(listArgument(args, 1)))
+    byKey[item.first].first.push_back(output(item));
+  for (const Item& item : readItems(listArgument(args, 2)))
+    byKey[item.first].second.push_back(output(item));
+
+  Expected e;
+  e.joined = has(options, u's');
+  auto append = [&](const std::vector<Text>& from, std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i) e.texts.push_back(from[i]);
+  };
+  for (const auto& [key, lists] : byKey) {
+    const auto& [a, b] = lists;
+    const std::size_t m = a.size();
+    const std::size_t n = b.size();
+    if (command == u"intersection") {
+      append(a, 0, std::min(m, n));
+    } else if (command == u"difference") {
+      if (m > n) append(a, n, m);
+    } else if (command == u"union") {
+      append(a, 0, m);
+      if (n > m) append(b, m, n);
+    } else if (m > n) {
+      append(a, n, m);
+    } else {
+      append(b, m, n);
+    }
+  }
+  checkAnswer(r, e);
+}
+
+void checkShuffle(const Arguments& args, const Response& r) {
+  std::vector<TextView> items;
+  const Text list = listArgument(args, 1);
+  orrery::splitList(list, items);
+  checkPermutation(r, std::vector<Text>(items.begin(), items.end()), false);
+}
+
+// shuffle_n: distinct numbers of the range, as many as asked for and available.
+void checkShuffleN(const Response& r) {
+  if (r.status != u"SAORI/1.0 200 OK") return;
+  std::vector<Text> numbers = r.values;
+  if (!r.result.empty()) {
+    FUZZ_CHECK(r.values.empty() && r.result.back() == orrery::kListSeparator);
+    std::vector<TextView> joined;
+    orrery::splitList(r.result, joined);
+    numbers.assign(joined.begin(), joined.end());
+  }
+  std::set<std::int32_t> seen;
+  for (const Text& n : numbers) FUZZ_CHECK(seen.insert(orrery::toInteger(n)).second);
+}
+
+bool isRegistered(TextView command) {
+  auto* dispatcher = dynamic_cast<orrery::CommandDispatcher*>(orrery::currentModule());
+  return dispatcher != nullptr && dispatcher->registry().find(Text(command)) != nullptr;
+}
+
+void checkCommand(TextView command, const Arguments& args, const Response& r) {
+  auto name = args.find(0);
+  if (name == args.end() || name->second != command || !isRegistered(command)) return;
+  const std::uint32_t lists =
+      command == u"sort" || command == u"unique" || command == u"shuffle" || command == u"shuffle_n"
+          ? 1
+          : 2;
+  if (args.size() <= lists) {
+    FUZZ_CHECK(r.status == u"SAORI/1.0 400 Bad Request");
+    return;
+  }
+  if (command == u"sort") {
+    checkSort(args, r);
+  } else if (command == u"unique") {
+    checkUnique(args, r);
+  } else if (command == u"shuffle") {
+    checkShuffle(args, r);
+  } else if (command == u"shuffle_n") {
+    checkShuffleN(r);
+  } else if (command != u"make_pair") {
+    checkSetCommand(command, args, r);
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -158,6 +420,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   request.append(u"\r\n");
 
   const Response response = readResponse(orrery::fuzz::callRequestw(request));
-  (void)response;
+  // The arguments as the parser sees them: a repeated number keeps its last text.
+  Arguments parsed;
+  for (const auto& [number, value] : arguments) parsed[number] = value;
+  checkCommand(command, parsed, response);
   return 0;
 }
