@@ -21,6 +21,7 @@ void onProcessAttach(void* instanceHandle) noexcept {
 
 void onProcessDetach() noexcept {
   destroyModule();
+  platform::releaseCodePage();
   platform::destroyPrivateLocale();
 }
 

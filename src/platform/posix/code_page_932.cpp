@@ -100,4 +100,11 @@ bool utf16ToCp932(std::u16string_view text, std::string& out) {
   return true;
 }
 
+void releaseCodePage() noexcept {
+  if (gDecoder != kNoDescriptor) iconv_close(gDecoder);
+  if (gEncoder != kNoDescriptor) iconv_close(gEncoder);
+  gDecoder = kNoDescriptor;
+  gEncoder = kNoDescriptor;
+}
+
 }  // namespace orrery::platform

@@ -42,4 +42,7 @@ bool utf16ToCp932(std::u16string_view text, std::string& out) {
   return true;
 }
 
+// The Win32 conversions keep nothing between calls.
+void releaseCodePage() noexcept {}
+
 }  // namespace orrery::platform
