@@ -21,8 +21,8 @@ void onProcessAttach(void* instanceHandle) noexcept {
 
 void onProcessDetach() noexcept {
   destroyModule();
+  platform::releaseCodePage();
   platform::destroyPrivateLocale();
-  platform::releaseCodePage932();
 }
 
 IModule* currentModule() noexcept { return gModule; }

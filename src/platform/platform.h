@@ -20,9 +20,9 @@ void freeBlock(void* block) noexcept;
 // on; characters that cannot be encoded become the code page's default character.
 bool cp932ToUtf16(std::string_view bytes, std::u16string& out);
 bool utf16ToCp932(std::u16string_view text, std::string& out);
-// Releases what the conversions keep between calls (process detach); they set it up
-// again when next used.
-void releaseCodePage932() noexcept;
+// Releases what the conversions keep between calls; called at process detach, so that
+// a host that loads and unloads the module repeatedly loses nothing.
+void releaseCodePage() noexcept;
 
 // Milliseconds since the system started, wrapping at 2^32.
 std::uint32_t tickCount() noexcept;

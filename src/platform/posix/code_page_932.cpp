@@ -3,7 +3,6 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
-#include <initializer_list>
 
 #include "platform/platform.h"
 
@@ -66,15 +65,6 @@ bool cp932ToUtf16(std::string_view bytes, std::u16string& out) {
   return true;
 }
 
-void releaseCodePage932() noexcept {
-  // A host that unloads and reloads the module would otherwise leak both descriptors
-  // on every cycle.
-  for (iconv_t* cd : {&gDecoder, &gEncoder}) {
-    if (*cd != kNoDescriptor) iconv_close(*cd);
-    *cd = kNoDescriptor;
-  }
-}
-
 bool utf16ToCp932(std::u16string_view text, std::string& out) {
   if (text.empty()) return false;
   iconv_t cd = descriptor("CP932", kUtf16, gEncoder);
@@ -108,6 +98,13 @@ bool utf16ToCp932(std::u16string_view text, std::string& out) {
   if (bytes.empty()) return false;
   out = std::move(bytes);
   return true;
+}
+
+void releaseCodePage() noexcept {
+  if (gDecoder != kNoDescriptor) iconv_close(gDecoder);
+  if (gEncoder != kNoDescriptor) iconv_close(gEncoder);
+  gDecoder = kNoDescriptor;
+  gEncoder = kNoDescriptor;
 }
 
 }  // namespace orrery::platform

@@ -42,11 +42,7 @@ bool utf16ToCp932(std::u16string_view text, std::string& out) {
   return true;
 }
 
-}  // namespace orrery::platform
-
-namespace orrery::platform {
-
-// The system conversions keep nothing between calls.
-void releaseCodePage932() noexcept {}
+// The Win32 conversions keep nothing between calls.
+void releaseCodePage() noexcept {}
 
 }  // namespace orrery::platform

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs, from Debian's packages, what building and testing Orrery needs. Only what is
+# missing is installed, so a prepared machine pays nothing. Usage:
+#   scripts/install-deps.sh native   # build and run the module natively
+#   scripts/install-deps.sh all      # also the sanitizer, Windows and Wine legs
+set -euo pipefail
+
+want=${1:-all}
+packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev)
+if [ "$want" = all ]; then
+  packages+=(clang clang-format libclang-rt-dev g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386 locales)
+fi
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+if [ "$want" = all ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  as_root dpkg --add-architecture i386
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  as_root apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The locale test runs a host in a German locale (comma as decimal point).
+if [ "$want" = all ] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  as_root sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+  as_root locale-gen >/dev/null
+fi

@@ -1,0 +1,86 @@
+#include "commands/framework/list_text.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace orrery {
+namespace {
+
+struct SplitCase {
+  const char* name;
+  Text text;
+  std::vector<Text> items;
+};
+
+const SplitCase kSplitCases[] = {
+    {"empty text", u"", {}},
+    {"one item", u"a", {u"a"}},
+    {"two items", u"a\x0002" u"b", {u"a", u"b"}},
+    {"trailing separator adds nothing", u"a\x0002", {u"a"}},
+    {"empty item between separators", u"a\x0002\x0002" u"b", {u"a", u"", u"b"}},
+    {"leading separator", u"\x0002" u"a", {u"", u"a"}},
+    {"lone separator", u"\x0002", {u""}},
+    {"two trailing separators", u"a\x0002\x0002", {u"a", u""}},
+    {"pair separator is ordinary", u"k\x0001v\x0001w", {u"k\x0001v\x0001w"}},
+};
+
+TEST(SplitList, IntoViewsAndIntoValuesAlike) {
+  for (const SplitCase& c : kSplitCases) {
+    SCOPED_TRACE(c.name);
+    std::vector<TextView> views;
+    splitList(c.text, views);
+    ValueList values;
+    splitList(c.text, values);
+    EXPECT_EQ(countListItems(c.text), c.items.size());
+    ASSERT_EQ(views.size(), c.items.size());
+    ASSERT_EQ(values.size(), c.items.size());
+    for (std::size_t i = 0; i < c.items.size(); ++i) {
+      EXPECT_EQ(views[i], c.items[i]);
+      EXPECT_EQ(values[i], c.items[i]);
+    }
+  }
+}
+
+TEST(SplitList, AppendsToWhatTheListHolds) {
+  ValueList values;
+  values.push_back(u"first");
+  splitList(u"a\x0002" u"b", values);
+  ASSERT_EQ(values.size(), 3u);
+  EXPECT_EQ(values[0], u"first");
+  EXPECT_EQ(values[2], u"b");
+}
+
+TEST(ListJoiner, JoinsEveryItemWithATrailingSeparatorAndInvertsSplitting) {
+  for (const SplitCase& c : kSplitCases) {
+    SCOPED_TRACE(c.name);
+    Text joined;
+    ListJoiner joiner(joined);
+    for (const Text& item : c.items) joiner = item;
+    std::vector<TextView> again;
+    splitList(joined, again);
+    ASSERT_EQ(again.size(), c.items.size());
+    for (std::size_t i = 0; i < c.items.size(); ++i) EXPECT_EQ(again[i], c.items[i]);
+  }
+  Text result = u"x\x0002";
+  ListJoiner joiner(result);
+  joiner = u"a";
+  joiner = u"";
+  joiner = u"b";
+  EXPECT_EQ(result, u"x\x0002" u"a\x0002\x0002" u"b\x0002");
+}
+
+TEST(ValueList, SwapMovesOnlyPositions) {
+  ValueList values;
+  values.push_back(u"one");
+  values.pushJoined(u"k", kPairSeparator, u"v");
+  values.push_back(u"");
+  values.swap(0, 2);
+  EXPECT_EQ(values[0], u"");
+  EXPECT_EQ(values[1], u"k\x0001v");
+  EXPECT_EQ(values[2], u"one");
+  EXPECT_EQ(values.totalLength(), 6u);
+}
+
+}  // namespace
+}  // namespace orrery

@@ -1,0 +1,73 @@
+#include "protocol/response_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace orrery {
+namespace {
+
+struct ResponseCase {
+  const char* name;
+  std::int32_t status;
+  Text result;
+  std::vector<Text> values;
+  Text expected;
+  std::int32_t finalStatus;
+};
+
+TEST(ResponseBuilder, WritesStatusLineAndForOkTheResultAndValues) {
+  const ResponseCase cases[] = {
+      {"empty answer becomes 204", 0, u"", {}, u"SAORI/1.0 204 No Content\r\n", 1},
+      {"values without a result keep an empty Result line", 0, u"", {u"a", u"b"},
+       u"SAORI/1.0 200 OK\r\nResult: \r\nValue0: a\r\nValue1: b\r\n", 0},
+      {"result alone", 0, u"r", {}, u"SAORI/1.0 200 OK\r\nResult: r\r\n", 0},
+      {"an empty value still counts as output", 0, u"", {u""},
+       u"SAORI/1.0 200 OK\r\nResult: \r\nValue0: \r\n", 0},
+      {"400 discards result and values", 2, u"r", {u"v"}, u"SAORI/1.0 400 Bad Request\r\n", 2},
+      {"explicit 204", 1, u"r", {}, u"SAORI/1.0 204 No Content\r\n", 1},
+      {"3 is an internal error", 3, u"", {}, u"SAORI/1.0 500 Internal Server Error\r\n", 3},
+      {"any other status is an internal error", -7, u"", {},
+       u"SAORI/1.0 500 Internal Server Error\r\n", -7},
+      {"texts are copied unescaped", 0, u"a\x0002" u"b\x0001", {u"x\ry"},
+       u"SAORI/1.0 200 OK\r\nResult: a\x0002" u"b\x0001\r\nValue0: x\ry\r\n", 0},
+  };
+  for (const ResponseCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    SaoriRequest record;
+    record.status = c.status;
+    record.result = c.result;
+    for (const Text& v : c.values) record.values.push_back(v);
+    Text out;
+    EXPECT_TRUE(buildResponse(record, out));
+    EXPECT_EQ(out, c.expected);
+    EXPECT_EQ(record.status, c.finalStatus);
+  }
+}
+
+TEST(ResponseBuilder, NumbersValueLinesAcrossDigitBoundaries) {
+  // 1001 values cross the one-, two-, three- and four-digit names; the reservation is
+  // computed from those lengths, so a miscount would show as a wrong size here.
+  SaoriRequest record;
+  Text expected = u"SAORI/1.0 200 OK\r\nResult: \r\n";
+  for (int i = 0; i <= 1000; ++i) {
+    record.values.push_back(u"v");
+    Text n;
+    for (char c : std::to_string(i)) n.push_back(static_cast<char16_t>(c));
+    expected += u"Value" + n + u": v\r\n";
+  }
+  Text out;
+  buildResponse(record, out);
+  EXPECT_EQ(out, expected);
+}
+
+TEST(ResponseBuilder, AppendsToWhatTheTargetHolds) {
+  SaoriRequest record;
+  record.result = u"r";
+  Text out = u"X";
+  buildResponse(record, out);
+  EXPECT_EQ(out, u"XSAORI/1.0 200 OK\r\nResult: r\r\n");
+}
+
+}  // namespace
+}  // namespace orrery
