@@ -1,5 +1,6 @@
-# Generates the German locale the host-locale test uses into DIR, where the test looks when
-# the machine has no German locale installed. Where localedef is missing or fails, the test reports itself skipped.
+# Generates the German locale of the host-environment test into DIR, where the test looks
+# when the machine has none installed. Where localedef is missing or fails, the test
+# reports itself skipped.
 file(MAKE_DIRECTORY ${DIR})
 find_program(localedef localedef)
 if(localedef)
