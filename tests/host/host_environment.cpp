@@ -68,6 +68,9 @@ TEST(HostLocale, ModuleLeavesTheHostsLocaleAlone) {
   const char* generated = std::getenv("ORRERY_TEST_LOCPATH");
   if (chosen == nullptr && generated != nullptr && setenv("LOCPATH", generated, 1) == 0) {
     chosen = std::setlocale(LC_ALL, kGermanLocales[0]);
+    // Only for the host's own setlocale: glibc's newlocale, which the module calls at
+    // load, leaks its copy of the search path whenever LOCPATH is set.
+    unsetenv("LOCPATH");
   }
 #endif
   if (chosen == nullptr) {

@@ -12,7 +12,7 @@ set(forbidden
     abort exit _exit _Exit quick_exit _amsg_exit __assert_fail _assert _wassert
     printf vprintf fprintf vfprintf puts fputs fputc putchar putc fwrite perror write
     wprintf fwprintf setlocale _wsetlocale
-    _ZSt9terminatev _ZSt4cout _ZSt4cerr _ZSt4clog _ZSt5wcout _ZSt5wcerr _ZSt5wclog)
+    _ZSt4cout _ZSt4cerr _ZSt4clog _ZSt5wcout _ZSt5wcerr _ZSt5wclog)
 set(allowed_dlls KERNEL32.dll msvcrt.dll USER32.dll ADVAPI32.dll ntdll.dll)
 
 set(failures "")
