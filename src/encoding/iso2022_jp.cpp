@@ -12,8 +12,12 @@ constexpr unsigned char kEscape = 0x1B;
 }  // namespace
 
 bool iso2022JpToShiftJis(BytesView bytes, Bytes& out) {
-  // Escapes are dropped and pairs stay pairs, so the output is never longer.
-  out.reserve(out.size() + bytes.size());
+  // Escapes are dropped and pairs stay pairs, so the output is never longer: it is
+  // sized once for the worst case and trimmed at the end.
+  const std::size_t start = out.size();
+  out.resize(start + bytes.size());
+  char* const begin = out.data() + start;
+  char* dst = begin;
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
   bool twoByte = false;
@@ -26,7 +30,8 @@ bool iso2022JpToShiftJis(BytesView bytes, Bytes& out) {
           escape != nullptr
               ? static_cast<std::size_t>(static_cast<const unsigned char*>(escape) - p)
               : n;
-      out.append(bytes.data() + i, end - i);
+      std::memcpy(dst, p + i, end - i);
+      dst += end - i;
       i = end;
       if (i == n) break;
     }
@@ -35,13 +40,14 @@ bool iso2022JpToShiftJis(BytesView bytes, Bytes& out) {
       twoByte = p[i + 1] == '$';
       i += 3;
     } else if (left >= 2 && twoByte) {
-      detail::appendShiftJisPair(p[i], p[i + 1], out);
+      dst = detail::writeShiftJisPair(p[i], p[i + 1], dst);
       i += 2;
     } else {
-      out.push_back(static_cast<char>(p[i]));
+      *dst++ = static_cast<char>(p[i]);
       i += 1;
     }
   }
+  out.resize(start + static_cast<std::size_t>(dst - begin));
   return true;
 }
 

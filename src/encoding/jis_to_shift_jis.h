@@ -7,16 +7,19 @@
 
 namespace orrery::detail {
 
-// Appends the Shift_JIS pair for JIS bytes `j1`, `j2` (0..255) to `out`.
-inline void appendShiftJisPair(unsigned j1, unsigned j2, Bytes& out) {
-  unsigned second = (j2 + ((j1 & 1) != 0 ? 0x1Fu : 0x7Du)) & 0xFFu;
-  if (second >= 0x7F) second = (second + 1) & 0xFFu;
+// Writes the Shift_JIS pair for JIS bytes `j1`, `j2` (0..255) at `out`; returns the
+// position after it.
+inline char* writeShiftJisPair(unsigned j1, unsigned j2, char* out) {
+  // Written without branches: the parity of j1 is random in real text.
+  unsigned second = (j2 + 0x7Du - (j1 & 1u) * (0x7Du - 0x1Fu)) & 0xFFu;
+  second = (second + (second >= 0x7Fu ? 1u : 0u)) & 0xFFu;
   // Signed on purpose: control bytes give a negative offset, halved toward zero.
   const int offset = (static_cast<int>(j1) - 0x21) / 2;
   unsigned first = static_cast<unsigned>(offset + 0x81) & 0xFFu;
-  if (first > 0x9F) first = (first + 0x40) & 0xFFu;
-  const char pair[2] = {static_cast<char>(first), static_cast<char>(second)};
-  out.append(pair, 2);
+  first = (first + (first > 0x9Fu ? 0x40u : 0u)) & 0xFFu;
+  out[0] = static_cast<char>(first);
+  out[1] = static_cast<char>(second);
+  return out + 2;
 }
 
 }  // namespace orrery::detail

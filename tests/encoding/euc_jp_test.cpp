@@ -72,6 +72,21 @@ TEST(EucJpToShiftJis, TruncatedSequences) {
   for (const auto& c : cases) expectConverts(c);
 }
 
+// ASCII runs are scanned in blocks; a pair at any offset within or after a block must
+// still be found, and a run must stop at the end of the input.
+TEST(EucJpToShiftJis, PairsAtEveryOffsetOfAnAsciiRun) {
+  for (std::size_t before = 0; before <= 20; ++before) {
+    for (std::size_t after = 0; after <= 9; ++after) {
+      SCOPED_TRACE(testing::Message() << before << " before, " << after << " after");
+      const Bytes input = Bytes(before, 'a') + "\xA4\xA2" + Bytes(after, 'b');
+      const test::ExactBuffer<char> buffer(input);
+      Bytes out;
+      eucJpToShiftJis(buffer.view(), out);
+      EXPECT_EQ(out, Bytes(before, 'a') + "\x82\xA0" + Bytes(after, 'b'));
+    }
+  }
+}
+
 TEST(EucJpToShiftJis, AppendsToWhatIsThere) {
   Bytes out = "x";
   eucJpToShiftJis("\xA4\xA2", out);
