@@ -1,9 +1,10 @@
-// Every JIS X 0208 code, through both converters and then through code page 932,
-// against one table generated from Microsoft's published mapping
-// (tools/gen_jis0208_cp932.py). The same test runs natively (iconv) and as the Windows
-// build (the Win32 conversion), so both platforms are held to the same table.
+// Every JIS X 0208 code, through both converters and then through code page 932 in
+// both directions, against tables generated from Microsoft's published mapping
+// (tools/gen_jis0208_cp932.py). The same tests run natively (iconv) and as the Windows
+// build (the Win32 conversion), so both platforms are held to the same tables.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -17,9 +18,22 @@ namespace {
 constexpr int kRows = 94;
 constexpr int kCells = 94;
 constexpr char16_t kUndefined = u'\xFFFF';
+// What code page 932 decodes an undefined double byte to, on Windows and through the
+// POSIX layer alike.
+constexpr char16_t kUndefinedPair = u'\x30FB';
 
 constexpr TextView kCp932ByJisCode[kRows] = {
 #include "encoding/data/jis0208_cp932.inc"
+};
+
+// Codes whose character has a preferred code elsewhere, which encoding writes instead.
+struct PreferredCode {
+  int row;
+  int cell;
+  unsigned bytes;
+};
+constexpr PreferredCode kPreferredCodes[] = {
+#include "encoding/data/cp932_preferred.inc"
 };
 
 // The textbook row/cell form of the Shift_JIS mapping, written independently of the
@@ -68,14 +82,17 @@ TEST(Jis0208ToCp932, BothConvertersGiveTheStandardShiftJis) {
   EXPECT_TRUE(faults.empty()) << faults.size() << " faults, first: " << faults.front();
 }
 
-TEST(Jis0208ToCp932, CodePage932DecodesEveryDefinedCodeAsTheTable) {
+TEST(Jis0208ToCp932, CodePage932DecodesEveryCodeAsTheTable) {
   std::vector<std::string> faults;
   int defined = 0;
   for (int row = 1; row <= kRows; ++row) {
     for (int cell = 1; cell <= kCells; ++cell) {
-      const char16_t expected = kCp932ByJisCode[row - 1][cell - 1];
-      if (expected == kUndefined) continue;
-      ++defined;
+      char16_t expected = kCp932ByJisCode[row - 1][cell - 1];
+      if (expected == kUndefined) {
+        expected = kUndefinedPair;
+      } else {
+        ++defined;
+      }
       Text text;
       const bool ok = platform::cp932ToUtf16(shiftJisFor(row, cell), text);
       if (!ok || text != TextView(&expected, 1)) {
@@ -87,6 +104,30 @@ TEST(Jis0208ToCp932, CodePage932DecodesEveryDefinedCodeAsTheTable) {
   EXPECT_EQ(defined, 7336);
   for (std::size_t i = 0; i < faults.size() && i < 40; ++i) ADD_FAILURE() << faults[i];
   EXPECT_TRUE(faults.empty()) << faults.size() << " codes differ";
+}
+
+TEST(Jis0208ToCp932, CodePage932EncodesEveryDefinedCharacterToItsPreferredCode) {
+  std::vector<std::string> faults;
+  std::size_t preferred = 0;
+  for (int row = 1; row <= kRows; ++row) {
+    for (int cell = 1; cell <= kCells; ++cell) {
+      const char16_t character = kCp932ByJisCode[row - 1][cell - 1];
+      if (character == kUndefined) continue;
+      Bytes expected = shiftJisFor(row, cell);
+      if (preferred < std::size(kPreferredCodes) && kPreferredCodes[preferred].row == row &&
+          kPreferredCodes[preferred].cell == cell) {
+        const unsigned bytes = kPreferredCodes[preferred++].bytes;
+        expected = {static_cast<char>(bytes >> 8), static_cast<char>(bytes & 0xFF)};
+      }
+      Bytes bytes;
+      if (!platform::utf16ToCp932(TextView(&character, 1), bytes) || bytes != expected) {
+        faults.push_back(describe(row, cell) + hex(TextView(&character, 1)));
+      }
+    }
+  }
+  EXPECT_EQ(preferred, std::size(kPreferredCodes));
+  for (std::size_t i = 0; i < faults.size() && i < 40; ++i) ADD_FAILURE() << faults[i];
+  EXPECT_TRUE(faults.empty()) << faults.size() << " characters encode differently";
 }
 
 }  // namespace
