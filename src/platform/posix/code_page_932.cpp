@@ -24,8 +24,11 @@ class CachedDescriptor {
   constexpr CachedDescriptor(const char* to, const char* from) : to_(to), from_(from) {}
   CachedDescriptor(const CachedDescriptor&) = delete;
   CachedDescriptor& operator=(const CachedDescriptor&) = delete;
-  ~CachedDescriptor() {
+  ~CachedDescriptor() { release(); }
+
+  void release() {
     if (open_) iconv_close(cd_);
+    open_ = false;
   }
 
   // The reset descriptor, or kNoDescriptor when iconv cannot convert.
@@ -123,10 +126,8 @@ bool utf16ToCp932(std::u16string_view text, std::string& out) {
 }
 
 void releaseCodePage() noexcept {
-  if (gDecoder != kNoDescriptor) iconv_close(gDecoder);
-  if (gEncoder != kNoDescriptor) iconv_close(gEncoder);
-  gDecoder = kNoDescriptor;
-  gEncoder = kNoDescriptor;
+  gDecoder.release();
+  gEncoder.release();
 }
 
 }  // namespace orrery::platform
