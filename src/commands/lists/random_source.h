@@ -56,6 +56,30 @@ class RandomSource {
 // The permutation loop of both shuffling commands: for k = 1 … length − 1, swaps
 // positions k and drawBelow(k). The partner always lies before k, so the order produced
 // is one cycle through all positions. Draws length − 1 values (none for 0 or 1).
+//
+// The draws do not depend on the elements, so each partner is drawn kAhead steps early
+// and handed to `touch` first: a large sequence can start fetching it while the earlier
+// swaps run. The draws and swaps are the same, in the same order.
+template <typename SwapPositions, typename Touch>
+void permute(RandomSource& source, std::size_t length, SwapPositions&& swapPositions,
+             Touch&& touch) {
+  constexpr std::size_t kAhead = 8;
+  std::size_t partners[kAhead];
+  std::size_t drawn = 1;  // next k whose partner is drawn
+  auto drawNext = [&] {
+    const std::size_t r = source.drawBelow(drawn);
+    touch(r);
+    partners[drawn % kAhead] = r;
+    ++drawn;
+  };
+  while (drawn < length && drawn <= kAhead) drawNext();
+  for (std::size_t k = 1; k < length; ++k) {
+    const std::size_t r = partners[k % kAhead];
+    if (drawn < length) drawNext();
+    swapPositions(k, r);
+  }
+}
+
 template <typename SwapPositions>
 void permute(RandomSource& source, std::size_t length, SwapPositions&& swapPositions) {
   for (std::size_t k = 1; k < length; ++k) swapPositions(k, source.drawBelow(k));

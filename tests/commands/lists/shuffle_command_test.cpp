@@ -79,6 +79,7 @@ TEST(ShuffleCommand, OrdersForKnownSeeds) {
 }
 
 TEST(ShuffleCommand, MatchesTheReferenceLoopAcrossRequests) {
+  // Lengths around 8 and 9 cross the point where partners start being drawn ahead.
   const Text lists[] = {u"",
                         u"\x02",
                         u"only",
@@ -87,6 +88,9 @@ TEST(ShuffleCommand, MatchesTheReferenceLoopAcrossRequests) {
                         u"a\x02"
                         u"b\x02",
                         u"\x02\x02\x02",
+                        numberedList(8),
+                        numberedList(9),
+                        numberedList(10),
                         numberedList(50),
                         numberedList(3000)};
   ShuffleCommand command(20240607);
