@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "reference_generator.h"
+#include "shuffle_test_support.h"
 
 namespace orrery {
 namespace {

@@ -2,41 +2,46 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <map>
 #include <set>
 #include <vector>
 
-#include "reference_generator.h"
+#include "shuffle_test_support.h"
 
 namespace orrery {
 namespace {
 
-struct Outcome {
-  std::vector<Text> values;
-  Text result;
-  std::int32_t status;
-};
+using test::withSeparators;
+using Items = std::vector<Text>;
 
-Outcome run(ShuffleCommand& command, std::map<std::uint32_t, Text> arguments) {
+Items shuffled(ShuffleCommand& command, std::map<std::uint32_t, Text> arguments) {
   SaoriRequest record;
   record.arguments = std::move(arguments);
   record.arguments[0] = u"shuffle";
   EXPECT_TRUE(command.execute(record));
-  Outcome out{{}, record.result, record.status};
-  for (std::size_t i = 0; i < record.values.size(); ++i) out.values.emplace_back(record.values[i]);
+  EXPECT_EQ(record.status, SaoriRequest::kOk);
+  EXPECT_TRUE(record.result.empty());
+  Items out;
+  for (std::size_t i = 0; i < record.values.size(); ++i) out.emplace_back(record.values[i]);
   return out;
 }
 
-std::vector<Text> shuffled(ShuffleCommand& command, const Text& list) {
-  return run(command, {{1, list}}).values;
+Items shuffled(ShuffleCommand& command, std::u16string_view list) {
+  return shuffled(command, {{1, withSeparators(list)}});
 }
 
-Text numberedList(std::size_t count) {
-  Text list;
+// Item i is a letter for i mod 26 followed by i / 26 x's, so its origin can be read back.
+Items numberedItems(std::size_t count) {
+  Items items;
   for (std::size_t i = 0; i < count; ++i) {
-    list += Text(1, static_cast<char16_t>(u'A' + i % 26)) + Text(i / 26, u'x');
-    list.push_back(kListSeparator);
+    items.push_back(Text(1, static_cast<char16_t>(u'A' + i % 26)) + Text(i / 26, u'x'));
   }
+  return items;
+}
+
+Text joined(const Items& items) {
+  Text list;
+  for (const Text& item : items) list += item + kListSeparator;
   return list;
 }
 
@@ -44,71 +49,41 @@ Text numberedList(std::size_t count) {
 // and seeds 1 and 4357 both have an odd second draw and a third draw of 2 mod 3.
 TEST(ShuffleCommand, OrdersForKnownSeeds) {
   struct Case {
-    const char* name;
     std::uint32_t seed;
-    Text list;
-    std::vector<Text> expected;
+    const char16_t* list;
+    Items expected;
   };
   const Case cases[] = {
-      {"seed 0",
-       0,
-       u"a\x02"
-       u"b\x02"
-       u"c\x02"
-       u"d",
-       {u"d", u"a", u"b", u"c"}},
-      {"seed 1",
-       1,
-       u"a\x02"
-       u"b\x02"
-       u"c\x02"
-       u"d",
-       {u"b", u"c", u"d", u"a"}},
-      {"seed 4357",
-       4357,
-       u"a\x02"
-       u"b\x02"
-       u"c",
-       {u"b", u"c", u"a"}},
+      {0, u"a|b|c|d", {u"d", u"a", u"b", u"c"}},
+      {1, u"a|b|c|d", {u"b", u"c", u"d", u"a"}},
+      {4357, u"a|b|c", {u"b", u"c", u"a"}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.seed);
     ShuffleCommand command(c.seed);
     EXPECT_EQ(shuffled(command, c.list), c.expected);
   }
 }
 
 TEST(ShuffleCommand, MatchesTheReferenceLoopAcrossRequests) {
-  // Lengths around 8 and 9 cross the point where partners start being drawn ahead.
-  const Text lists[] = {u"",
-                        u"\x02",
-                        u"only",
-                        u"a\x02\x02"
-                        u"b",
-                        u"a\x02"
-                        u"b\x02",
-                        u"\x02\x02\x02",
-                        numberedList(8),
-                        numberedList(9),
-                        numberedList(10),
-                        numberedList(50),
-                        numberedList(3000)};
+  // The split rules, then lengths around 8 and 9, where partners start being drawn ahead.
+  const std::vector<std::pair<Text, Items>> lists = {
+      {u"", {}},
+      {u"|", {u""}},
+      {u"only", {u"only"}},
+      {u"a||b", {u"a", u"", u"b"}},
+      {u"a|b|", {u"a", u"b"}},
+      {u"|||", {u"", u"", u""}},
+      {joined(numberedItems(8)), numberedItems(8)},
+      {joined(numberedItems(9)), numberedItems(9)},
+      {joined(numberedItems(10)), numberedItems(10)},
+      {joined(numberedItems(3000)), numberedItems(3000)},
+  };
   ShuffleCommand command(20240607);
   std::mt19937 reference = test::referenceEngine(20240607);
   // One command for all lists: the generator runs on from request to request.
-  for (const Text& list : lists) {
-    SCOPED_TRACE(std::string(list.begin(), list.begin() + std::min<std::size_t>(list.size(), 20)));
-    std::vector<Text> expected;
-    Text item;
-    for (char16_t c : list) {
-      if (c == kListSeparator) {
-        expected.push_back(item);
-        item.clear();
-      } else {
-        item.push_back(c);
-      }
-    }
-    if (!item.empty()) expected.push_back(item);
+  for (auto [list, expected] : lists) {
+    SCOPED_TRACE(expected.size());
     test::referencePermute(reference, expected);
     EXPECT_EQ(shuffled(command, list), expected);
   }
@@ -119,15 +94,13 @@ TEST(ShuffleCommand, EveryOrderIsOneCycle) {
     ShuffleCommand command(seed);
     for (std::size_t n = 2; n <= 40; ++n) {
       SCOPED_TRACE(testing::Message() << "seed " << seed << ", " << n << " items");
-      const std::vector<Text> out = shuffled(command, numberedList(n));
+      const Items out = shuffled(command, joined(numberedItems(n)));
       ASSERT_EQ(out.size(), n);
-      // Follow item i to where item i came from; one cycle visits all n before returning.
+      // Position i now holds the item from[i] came from; one cycle visits all n.
       std::vector<std::size_t> from(n);
       for (std::size_t i = 0; i < n; ++i) {
-        const std::size_t origin =
-            static_cast<std::size_t>(out[i][0] - u'A') + 26 * (out[i].size() - 1);
-        ASSERT_NE(origin, i) << "item stayed in place";
-        from[i] = origin;
+        from[i] = static_cast<std::size_t>(out[i][0] - u'A') + 26 * (out[i].size() - 1);
+        ASSERT_NE(from[i], i) << "item stayed in place";
       }
       std::size_t at = 0, length = 0;
       do {
@@ -140,15 +113,12 @@ TEST(ShuffleCommand, EveryOrderIsOneCycle) {
 }
 
 TEST(ShuffleCommand, ThreeItemsGiveOnlyTheTwoRotations) {
-  const std::vector<Text> bca{u"b", u"c", u"a"};
-  const std::vector<Text> cab{u"c", u"a", u"b"};
-  std::set<std::vector<Text>> seen;
+  const Items bca{u"b", u"c", u"a"};
+  const Items cab{u"c", u"a", u"b"};
+  std::set<Items> seen;
   ShuffleCommand command(777);
   for (int i = 0; i < 200; ++i) {
-    const std::vector<Text> out = shuffled(command,
-                                           u"a\x02"
-                                           u"b\x02"
-                                           u"c");
+    const Items out = shuffled(command, u"a|b|c");
     ASSERT_TRUE(out == bca || out == cab);
     seen.insert(out);
   }
@@ -157,31 +127,17 @@ TEST(ShuffleCommand, ThreeItemsGiveOnlyTheTwoRotations) {
 
 TEST(ShuffleCommand, ShortListsDrawNothing) {
   ShuffleCommand used(5);
-  EXPECT_TRUE(shuffled(used, u"").empty());
-  EXPECT_EQ(shuffled(used, u"x"), std::vector<Text>{u"x"});
-  EXPECT_EQ(shuffled(used, u"\x02"), std::vector<Text>{u""});
+  EXPECT_EQ(shuffled(used, u""), Items{});
+  EXPECT_EQ(shuffled(used, u"x"), Items{u"x"});
+  EXPECT_EQ(shuffled(used, u"|"), Items{u""});
   ShuffleCommand fresh(5);
-  EXPECT_EQ(shuffled(used, numberedList(30)), shuffled(fresh, numberedList(30)));
+  EXPECT_EQ(shuffled(used, u"a|b|c|d|e|f"), shuffled(fresh, u"a|b|c|d|e|f"));
 }
 
-TEST(ShuffleCommand, HasNoOptionsAndNoResult) {
+TEST(ShuffleCommand, IgnoresFurtherArgumentsAndTakesAnAbsentListAsEmpty) {
   ShuffleCommand command(3);
-  const Outcome out = run(command, {{1,
-                                     u"a\x02"
-                                     u"b"},
-                                    {2, u"s"}});
-  EXPECT_EQ(out.values, (std::vector<Text>{u"b", u"a"}));
-  EXPECT_TRUE(out.result.empty());
-  EXPECT_EQ(out.status, SaoriRequest::kOk);
-}
-
-TEST(ShuffleCommand, AbsentListIsEmpty) {
-  ShuffleCommand command(3);
-  const Outcome out = run(command, {{5,
-                                     u"a\x02"
-                                     u"b"}});
-  EXPECT_TRUE(out.values.empty());
-  EXPECT_EQ(out.status, SaoriRequest::kOk);
+  EXPECT_EQ(shuffled(command, {{1, withSeparators(u"a|b")}, {2, u"s"}}), (Items{u"b", u"a"}));
+  EXPECT_EQ(shuffled(command, {{5, withSeparators(u"a|b")}}), Items{});
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "protocol/decimal_format.h"
-#include "reference_generator.h"
+#include "shuffle_test_support.h"
 
 namespace orrery {
 namespace {
@@ -135,10 +135,7 @@ TEST(ShuffleNCommand, JoinedResultWithOptionS) {
     ShuffleNCommand command(0);  // draws only zeros: 0, 1, 2 becomes 2, 0, 1
     const Outcome out = run(command, {{1, u"3"}, {5, c.options}});
     if (c.joined) {
-      EXPECT_EQ(out.result,
-                u"2\x02"
-                u"0\x02"
-                u"1\x02");
+      EXPECT_EQ(out.result, test::withSeparators(u"2|0|1|"));
       EXPECT_TRUE(out.values.empty());
     } else {
       EXPECT_TRUE(out.result.empty());
@@ -153,28 +150,28 @@ TEST(ShuffleNCommand, ArgumentLookupsCountEarlierLookups) {
   struct Case {
     const char* name;
     Arguments arguments;  // Argument0 is added
-    std::vector<Text> expected;
+    std::vector<Text> values;
+    const char16_t* result;
   };
   const Case cases[] = {
-      {"count sent without start or step", {{1, u"5"}, {4, u"2"}}, {u"4", u"0"}},
-      {"options sent alone with the end", {{1, u"3"}, {5, u"s"}}, {}},
-      {"step sent alone with the end", {{1, u"6"}, {3, u"2"}}, {u"4", u"0", u"2"}},
-      {"start without an end", {{2, u"-2"}}, {u"-1", u"-2"}},
-      {"empty step is 1, empty count is all", {{1, u"3"}, {3, u""}, {4, u""}}, {u"2", u"0", u"1"}},
-      {"arguments beyond the fifth are ignored", {{1, u"2"}, {9, u"5"}}, {u"1", u"0"}},
+      {"count sent without start or step", {{1, u"5"}, {4, u"2"}}, {u"4", u"0"}, u""},
+      {"options sent alone with the end", {{1, u"3"}, {5, u"s"}}, {}, u"2|0|1|"},
+      {"step sent alone with the end", {{1, u"6"}, {3, u"2"}}, {u"4", u"0", u"2"}, u""},
+      {"start without an end", {{2, u"-2"}}, {u"-1", u"-2"}, u""},
+      {"empty step is 1, empty count is all",
+       {{1, u"3"}, {3, u""}, {4, u""}},
+       {u"2", u"0", u"1"},
+       u""},
+      {"arguments beyond the fifth are ignored", {{1, u"2"}, {9, u"5"}}, {u"1", u"0"}, u""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ShuffleNCommand command(0);
     const Outcome out = run(command, c.arguments);
     EXPECT_EQ(out.status, SaoriRequest::kOk);
-    EXPECT_EQ(out.values, c.expected);
+    EXPECT_EQ(out.values, c.values);
+    EXPECT_EQ(out.result, test::withSeparators(c.result));
   }
-  ShuffleNCommand command(0);
-  EXPECT_EQ(run(command, {{1, u"3"}, {5, u"s"}}).result,
-            u"2\x02"
-            u"0\x02"
-            u"1\x02");
 }
 
 TEST(ShuffleNCommand, RefusalsDrawNothing) {
