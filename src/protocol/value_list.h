@@ -2,6 +2,8 @@
 // The Values of a response: an ordered list of texts kept in one buffer, so that a
 // command writing a million values makes a handful of allocations, not a million.
 #include <cstddef>
+#include <cstdint>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -20,14 +22,15 @@ class ValueList {
   }
 
   void push_back(TextView value) {
-    spans_.push_back(Span{buffer_.size(), value.size()});
+    spans_.push_back(Span{offsetOfNext(value.size()), static_cast<std::uint32_t>(value.size())});
     buffer_.append(value);
   }
 
   // Appends a value written in two pieces with a separator between them, without a
   // temporary: the Pair form of the list commands.
   void pushJoined(TextView first, char16_t separator, TextView second) {
-    spans_.push_back(Span{buffer_.size(), first.size() + 1 + second.size()});
+    const std::size_t length = first.size() + 1 + second.size();
+    spans_.push_back(Span{offsetOfNext(length), static_cast<std::uint32_t>(length)});
     buffer_.append(first);
     buffer_.push_back(separator);
     buffer_.append(second);
@@ -55,10 +58,19 @@ class ValueList {
   }
 
  private:
+  // 32-bit positions halve the bookkeeping of a million values; no request a host can
+  // send through a 32-bit length comes near the limit, and past it the request fails
+  // as exhausted memory does.
   struct Span {
-    std::size_t offset;
-    std::size_t length;
+    std::uint32_t offset;
+    std::uint32_t length;
   };
+
+  std::uint32_t offsetOfNext(std::size_t length) const {
+    if (buffer_.size() + length > UINT32_MAX) throw std::length_error("values too long");
+    return static_cast<std::uint32_t>(buffer_.size());
+  }
+
   Text buffer_;
   std::vector<Span> spans_;
 };
