@@ -1,0 +1,103 @@
+#pragma once
+// The ordered store of the keyed list commands: items read in one pass into compact
+// records (key, offsets into the list text, reading position), then ordered once,
+// ascending by key with equal keys in reading order.
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "commands/framework/number_conversion.h"
+#include "commands/sort/float_conversion.h"
+#include "commands/sort/keyed_list_reader.h"
+
+namespace orrery {
+
+template <typename Key>
+struct KeyedRecord {
+  Key key;
+  KeyedItem item;
+};
+
+// Key kinds. Each makes the key of a first part and compares two records, which may
+// come from different list texts. compare returns <0, 0 or >0.
+
+// Text order, code unit by code unit. The key holds the first four code units (zero
+// padded) so that most comparisons never touch the texts; a tie there falls back to
+// the whole first parts.
+struct StringKey {
+  using Key = std::uint64_t;
+  static Key make(TextView first) {
+    Key key = 0;
+    for (std::size_t i = 0; i < 4; ++i) key = (key << 16) | (i < first.size() ? first[i] : 0u);
+    return key;
+  }
+  static int compare(TextView listA, const KeyedRecord<Key>& a, TextView listB,
+                     const KeyedRecord<Key>& b) {
+    if (a.key != b.key) return a.key < b.key ? -1 : 1;
+    return a.item.first(listA).compare(b.item.first(listB));
+  }
+};
+
+struct IntegerKey {
+  using Key = std::int32_t;
+  static Key make(TextView first) { return toInteger(first); }
+  static int compare(TextView, const KeyedRecord<Key>& a, TextView, const KeyedRecord<Key>& b) {
+    return (a.key > b.key) - (a.key < b.key);
+  }
+};
+
+struct FloatKey {
+  using Key = double;
+  static Key make(TextView first) { return toFloat(first); }
+  static int compare(TextView, const KeyedRecord<Key>& a, TextView, const KeyedRecord<Key>& b) {
+    return (a.key > b.key) - (a.key < b.key);
+  }
+};
+
+// Length in UTF-16 code units.
+struct LengthKey {
+  using Key = std::uint32_t;
+  static Key make(TextView first) { return static_cast<Key>(first.size()); }
+  static int compare(TextView, const KeyedRecord<Key>& a, TextView, const KeyedRecord<Key>& b) {
+    return (a.key > b.key) - (a.key < b.key);
+  }
+};
+
+template <typename KeyOrder>
+class OrderedStore {
+ public:
+  using Record = KeyedRecord<typename KeyOrder::Key>;
+
+  // Reads every item of `list` (which must outlive the store), computing keys as they
+  // arrive, then orders the records. A key that does not convert throws ConvExcep and
+  // leaves the store unordered.
+  explicit OrderedStore(TextView list) : list_(list) {
+    const KeyedListReader reader(list);
+    records_.reserve(reader.itemBound());
+    reader.read([this](const KeyedItem& item) {
+      records_.push_back(Record{KeyOrder::make(item.first(list_)), item});
+    });
+    // Ties broken by reading position give the stable order without a merge buffer.
+    std::sort(records_.begin(), records_.end(), [this](const Record& a, const Record& b) {
+      const int c = KeyOrder::compare(list_, a, list_, b);
+      return c != 0 ? c < 0 : a.item.position < b.item.position;
+    });
+  }
+
+  TextView list() const { return list_; }
+  const std::vector<Record>& records() const { return records_; }
+
+  // Compares the keys of a record of this store and one of `other`.
+  int compare(const Record& a, const OrderedStore& other, const Record& b) const {
+    return KeyOrder::compare(list_, a, other.list_, b);
+  }
+  bool sameKey(const Record& a, const Record& b) const {
+    return KeyOrder::compare(list_, a, list_, b) == 0;
+  }
+
+ private:
+  TextView list_;
+  std::vector<Record> records_;
+};
+
+}  // namespace orrery
