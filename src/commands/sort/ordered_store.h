@@ -3,7 +3,9 @@
 // records (key, offsets into the list text, reading position), then ordered once,
 // ascending by key with equal keys in reading order.
 #include <algorithm>
+#include <concepts>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "commands/framework/number_conversion.h"
@@ -41,6 +43,8 @@ struct StringKey {
 struct IntegerKey {
   using Key = std::int32_t;
   static Key make(TextView first) { return toInteger(first); }
+  // Unsigned with the same order, for the radix sort.
+  static std::uint32_t rank(Key key) { return static_cast<std::uint32_t>(key) ^ 0x80000000u; }
   static int compare(TextView, const KeyedRecord<Key>& a, TextView, const KeyedRecord<Key>& b) {
     return (a.key > b.key) - (a.key < b.key);
   }
@@ -58,10 +62,39 @@ struct FloatKey {
 struct LengthKey {
   using Key = std::uint32_t;
   static Key make(TextView first) { return static_cast<Key>(first.size()); }
+  static std::uint32_t rank(Key key) { return key; }
   static int compare(TextView, const KeyedRecord<Key>& a, TextView, const KeyedRecord<Key>& b) {
     return (a.key > b.key) - (a.key < b.key);
   }
 };
+
+// Key kinds with a 32-bit unsigned rank are ordered by a least-significant-digit radix
+// sort, which is stable by construction and much cheaper than comparison sorting.
+template <typename KeyOrder>
+concept RankedKey = requires(typename KeyOrder::Key key) {
+  { KeyOrder::rank(key) } -> std::same_as<std::uint32_t>;
+};
+
+// Orders `records` stably by rank(key): three passes of 11 bits, each skipped when all
+// keys share that digit.
+template <typename KeyOrder, typename Record>
+void radixSort(std::vector<Record>& records) {
+  constexpr unsigned kBits = 11;
+  constexpr std::size_t kBuckets = std::size_t{1} << kBits;
+  std::vector<Record> scratch(records.size());
+  std::vector<std::size_t> counts(kBuckets);
+  for (unsigned shift = 0; shift < 32; shift += kBits) {
+    std::fill(counts.begin(), counts.end(), 0);
+    for (const Record& r : records) ++counts[(KeyOrder::rank(r.key) >> shift) & (kBuckets - 1)];
+    if (std::find(counts.begin(), counts.end(), records.size()) != counts.end()) continue;
+    std::size_t sum = 0;
+    for (std::size_t& c : counts) sum += std::exchange(c, sum);
+    for (const Record& r : records) {
+      scratch[counts[(KeyOrder::rank(r.key) >> shift) & (kBuckets - 1)]++] = r;
+    }
+    records.swap(scratch);
+  }
+}
 
 template <typename KeyOrder>
 class OrderedStore {
@@ -77,11 +110,15 @@ class OrderedStore {
     reader.read([this](const KeyedItem& item) {
       records_.push_back(Record{KeyOrder::make(item.first(list_)), item});
     });
-    // Ties broken by reading position give the stable order without a merge buffer.
-    std::sort(records_.begin(), records_.end(), [this](const Record& a, const Record& b) {
-      const int c = KeyOrder::compare(list_, a, list_, b);
-      return c != 0 ? c < 0 : a.item.position < b.item.position;
-    });
+    if constexpr (RankedKey<KeyOrder>) {
+      radixSort<KeyOrder>(records_);
+    } else {
+      // Ties broken by reading position give the stable order without a merge buffer.
+      std::sort(records_.begin(), records_.end(), [this](const Record& a, const Record& b) {
+        const int c = KeyOrder::compare(list_, a, list_, b);
+        return c != 0 ? c < 0 : a.item.position < b.item.position;
+      });
+    }
   }
 
   TextView list() const { return list_; }
