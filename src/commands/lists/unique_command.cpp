@@ -13,6 +13,9 @@ template <typename Visit>
 void forEachFirstOfKey(const OrderedStore<StringKey>& store, Visit&& visit) {
   const auto& records = store.records();
   for (std::size_t i = 0; i < records.size(); ++i) {
+    if (i + kPrefetchDistance < records.size()) {
+      prefetchItem(store.list(), records[i + kPrefetchDistance].item);
+    }
     if (i == 0 || !store.sameKey(records[i - 1], records[i])) visit(records[i]);
   }
 }

@@ -9,6 +9,17 @@ namespace {
 
 using Store = OrderedStore<StringKey>;
 
+template <typename Copy>
+void copyRest(const Store& store, std::size_t from, Copy& copy) {
+  const auto& records = store.records();
+  for (std::size_t i = from; i < records.size(); ++i) {
+    if (i + kPrefetchDistance < records.size()) {
+      prefetchItem(store.list(), records[i + kPrefetchDistance].item);
+    }
+    copy(store, records[i]);
+  }
+}
+
 // Walks both ordered lists with one cursor each, comparing keys only, and calls
 // `copy(store, record)` for each item the rule keeps, in result order.
 template <typename Copy>
@@ -18,6 +29,9 @@ void merge(const MergeRule& rule, const Store& first, const Store& second, Copy&
   std::size_t i = 0;
   std::size_t j = 0;
   while (i < a.size() && j < b.size()) {
+    if (i + kPrefetchDistance < a.size()) prefetchItem(first.list(), a[i + kPrefetchDistance].item);
+    if (j + kPrefetchDistance < b.size())
+      prefetchItem(second.list(), b[j + kPrefetchDistance].item);
     const int c = first.compare(a[i], second, b[j]);
     if (c < 0) {
       if (rule.firstOnly) copy(first, a[i]);
@@ -31,12 +45,8 @@ void merge(const MergeRule& rule, const Store& first, const Store& second, Copy&
       ++j;
     }
   }
-  if (rule.restOfFirst) {
-    for (; i < a.size(); ++i) copy(first, a[i]);
-  }
-  if (rule.restOfSecond) {
-    for (; j < b.size(); ++j) copy(second, b[j]);
-  }
+  if (rule.restOfFirst) copyRest(first, i, copy);
+  if (rule.restOfSecond) copyRest(second, j, copy);
 }
 
 }  // namespace

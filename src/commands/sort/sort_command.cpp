@@ -47,10 +47,15 @@ void sortList(TextView list, const SortOptions& options, SaoriRequest& record) {
   ItemWriter writer(record, options.value, options.joined);
   for (const auto& r : records) writer.measure(r.item);
   writer.reserve();
-  if (options.reversed) {
-    for (auto it = records.rbegin(); it != records.rend(); ++it) writer.write(list, it->item);
-  } else {
-    for (const auto& r : records) writer.write(list, r.item);
+  const std::size_t n = records.size();
+  for (std::size_t k = 0; k < n; ++k) {
+    // Reversal is the exact reverse of the stored order, equal keys included.
+    const std::size_t i = options.reversed ? n - 1 - k : k;
+    if (k + kPrefetchDistance < n) {
+      const std::size_t ahead = options.reversed ? i - kPrefetchDistance : i + kPrefetchDistance;
+      prefetchItem(list, records[ahead].item);
+    }
+    writer.write(list, records[i].item);
   }
 }
 
