@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <concepts>
 #include <cstdint>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -96,6 +97,26 @@ void radixSort(std::vector<Record>& records) {
   }
 }
 
+// Text keys: one distribution pass by the first code unit (the key's top 16 bits), then
+// each bucket sorted on its own. The buckets fit in cache where the whole array does not.
+template <typename Record, typename Less>
+void bucketThenSort(std::vector<Record>& records, Less less) {
+  constexpr std::size_t kBuckets = std::size_t{1} << 16;
+  constexpr unsigned kShift = 48;
+  std::vector<std::uint32_t> starts(kBuckets + 1);
+  for (const Record& r : records) ++starts[(r.key >> kShift) + 1];
+  for (std::size_t b = 1; b <= kBuckets; ++b) starts[b] += starts[b - 1];
+  std::vector<Record> sorted(records.size());
+  std::vector<std::uint32_t> next(starts.begin(), starts.end() - 1);
+  for (const Record& r : records) sorted[next[r.key >> kShift]++] = r;
+  records.swap(sorted);
+  for (std::size_t b = 0; b < kBuckets; ++b) {
+    if (starts[b + 1] - starts[b] > 1) {
+      std::sort(records.begin() + starts[b], records.begin() + starts[b + 1], less);
+    }
+  }
+}
+
 template <typename KeyOrder>
 class OrderedStore {
  public:
@@ -110,14 +131,17 @@ class OrderedStore {
     reader.read([this](const KeyedItem& item) {
       records_.push_back(Record{KeyOrder::make(item.first(list_)), item});
     });
+    // Ties broken by reading position give the stable order without a merge buffer.
+    const auto less = [this](const Record& a, const Record& b) {
+      const int c = KeyOrder::compare(list_, a, list_, b);
+      return c != 0 ? c < 0 : a.item.position < b.item.position;
+    };
     if constexpr (RankedKey<KeyOrder>) {
       radixSort<KeyOrder>(records_);
+    } else if constexpr (std::is_same_v<KeyOrder, StringKey>) {
+      bucketThenSort(records_, less);
     } else {
-      // Ties broken by reading position give the stable order without a merge buffer.
-      std::sort(records_.begin(), records_.end(), [this](const Record& a, const Record& b) {
-        const int c = KeyOrder::compare(list_, a, list_, b);
-        return c != 0 ? c < 0 : a.item.position < b.item.position;
-      });
+      std::sort(records_.begin(), records_.end(), less);
     }
   }
 
