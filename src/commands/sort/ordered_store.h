@@ -99,6 +99,8 @@ void radixSort(std::vector<Record>& records) {
 
 // Text keys: one distribution pass by the first code unit (the key's top 16 bits), then
 // each bucket sorted on its own. The buckets fit in cache where the whole array does not.
+inline constexpr std::size_t kBucketSortThreshold = std::size_t{1} << 16;
+
 template <typename Record, typename Less>
 void bucketThenSort(std::vector<Record>& records, Less less) {
   constexpr std::size_t kBuckets = std::size_t{1} << 16;
@@ -139,7 +141,12 @@ class OrderedStore {
     if constexpr (RankedKey<KeyOrder>) {
       radixSort<KeyOrder>(records_);
     } else if constexpr (std::is_same_v<KeyOrder, StringKey>) {
-      bucketThenSort(records_, less);
+      // The bucket tables cost half a megabyte: worth it only for long lists.
+      if (records_.size() >= kBucketSortThreshold) {
+        bucketThenSort(records_, less);
+      } else {
+        std::sort(records_.begin(), records_.end(), less);
+      }
     } else {
       std::sort(records_.begin(), records_.end(), less);
     }
