@@ -35,25 +35,45 @@ class SetCommand : public IRequestEntry {
 // the first list.
 class IntersectionCommand : public SetCommand {
  public:
-  IntersectionCommand() : SetCommand({false, false, true, false, false}) {}
+  IntersectionCommand()
+      : SetCommand({.firstOnly = false,
+                    .secondOnly = false,
+                    .equal = true,
+                    .restOfFirst = false,
+                    .restOfSecond = false}) {}
 };
 
 // The first list's items after its first n, when m > n.
 class DifferenceCommand : public SetCommand {
  public:
-  DifferenceCommand() : SetCommand({true, false, false, true, false}) {}
+  DifferenceCommand()
+      : SetCommand({.firstOnly = true,
+                    .secondOnly = false,
+                    .equal = false,
+                    .restOfFirst = true,
+                    .restOfSecond = false}) {}
 };
 
 // All m items of the first list, then the last n - m of the second when n > m.
 class UnionCommand : public SetCommand {
  public:
-  UnionCommand() : SetCommand({true, true, true, true, true}) {}
+  UnionCommand()
+      : SetCommand({.firstOnly = true,
+                    .secondOnly = true,
+                    .equal = true,
+                    .restOfFirst = true,
+                    .restOfSecond = true}) {}
 };
 
 // The last |m - n| items of whichever list holds more.
 class SymmetricDifferenceCommand : public SetCommand {
  public:
-  SymmetricDifferenceCommand() : SetCommand({true, true, false, true, true}) {}
+  SymmetricDifferenceCommand()
+      : SetCommand({.firstOnly = true,
+                    .secondOnly = true,
+                    .equal = false,
+                    .restOfFirst = true,
+                    .restOfSecond = true}) {}
 };
 
 }  // namespace orrery
