@@ -1,6 +1,5 @@
-// The 8-bit entry as a host sees it. No command echoes text yet, so Japanese text
-// travels in a header: the request must still decode into a complete header block
-// (else 400), and the answer must come in the right charset.
+// The 8-bit entry as a host sees it: which charset each request is decoded in, which
+// charset answers it, and Japanese text carried through a command and back.
 #include <string>
 #include <string_view>
 
@@ -58,6 +57,42 @@ TEST_F(CharsetTest, MalformedTextStopsTheNamedDecoder) {
       // Two-byte mode left open pairs up the line ends that follow.
       {"ISO-2022-JP left in two-byte mode", versionQuery("ISO-2022-JP", "\x1B$BF|"),
        kBadRequestShiftJis},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(module().request(c.request), c.response);
+  }
+}
+
+// make_pair echoes its first list's item, so the text must survive decoding, the
+// command and encoding byte for byte.
+std::string makePair(std::string_view charset, std::string_view item) {
+  std::string request = "EXECUTE SAORI/1.0\r\n";
+  if (!charset.empty()) request += "Charset: " + std::string(charset) + "\r\n";
+  return request + "Argument0: make_pair\r\nArgument1: " + std::string(item) +
+         "\r\nArgument2: x\r\n\r\n";
+}
+
+std::string pairAnswer(std::string_view item, std::string_view charset) {
+  return "SAORI/1.0 200 OK\r\nResult: \r\nValue0: " + std::string(item) +
+         "\x01x\r\nCharset: " + std::string(charset) + "\r\n\r\n";
+}
+
+TEST_F(CharsetTest, JapaneseTextTravelsThroughACommandInEveryCharset) {
+  // 日本ア (kanji, kanji, half-width katakana) and an emoji.
+  const struct {
+    const char* name;
+    std::string request;
+    std::string response;
+  } cases[] = {
+      {"Shift_JIS", makePair("", "\x93\xFA\x96\x7B\xB1"),
+       pairAnswer("\x93\xFA\x96\x7B\xB1", "Shift_JIS")},
+      {"UTF-8 with an emoji", makePair("UTF-8", "\xE6\x97\xA5\xE6\x9C\xAC\xF0\x9F\x98\x80"),
+       pairAnswer("\xE6\x97\xA5\xE6\x9C\xAC\xF0\x9F\x98\x80", "UTF-8")},
+      {"EUC-JP answered in Shift_JIS", makePair("EUC-JP", "\xC6\xFC\xCB\xDC\x8E\xB1"),
+       pairAnswer("\x93\xFA\x96\x7B\xB1", "Shift_JIS")},
+      {"ISO-2022-JP answered in Shift_JIS", makePair("ISO-2022-JP", "\x1B$BF|K\\\x1B(B"),
+       pairAnswer("\x93\xFA\x96\x7B", "Shift_JIS")},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "commands/framework/list_text.h"
+#include "commands/framework/prefetch.h"
 
 namespace orrery {
 namespace {
@@ -30,12 +31,12 @@ void shuffleInto(RandomSource& source, TextView list, ValueList& values) {
   });
   permute(
       source, items.size(), [&](std::size_t k, std::size_t r) { std::swap(items[k], items[r]); },
-      [&](std::size_t r) { __builtin_prefetch(&items[r], 1); });
+      [&](std::size_t r) { prefetchForWrite(&items[r]); });
 
   values.reserveAdditional(items.size(), list.size());
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (i + kGatherAhead < items.size()) {
-      __builtin_prefetch(list.data() + items[i + kGatherAhead].offset);
+      prefetchForRead(list.data() + items[i + kGatherAhead].offset);
     }
     values.push_back(list.substr(items[i].offset, items[i].length));
   }

@@ -3,6 +3,7 @@
 // into Result. Used in two passes: measure every item, reserve once, then write.
 #include <cstdint>
 
+#include "commands/framework/prefetch.h"
 #include "commands/sort/keyed_list_reader.h"
 #include "protocol/decimal_format.h"
 #include "protocol/saori_request.h"
@@ -14,12 +15,7 @@ namespace orrery {
 inline constexpr std::size_t kPrefetchDistance = 16;
 
 inline void prefetchItem(TextView list, const KeyedItem& item) {
-#if defined(__GNUC__) || defined(__clang__)
-  __builtin_prefetch(list.data() + item.offset);
-#else
-  static_cast<void>(list);
-  static_cast<void>(item);
-#endif
+  prefetchForRead(list.data() + item.offset);
 }
 
 // Which text of an item is written.
