@@ -25,10 +25,7 @@ void forEachFirstOfKey(const OrderedStore<StringKey>& store, Visit&& visit) {
 bool UniqueCommand::execute(SaoriRequest& record) {
   try {
     const TextView options = record.argumentCount() > 2 ? TextView(record.argument(2)) : TextView();
-    // Second parts win over whole items here, unlike in sort.
-    const ValueKind kind = hasOption(options, u'V')   ? ValueKind::kSecondPart
-                           : hasOption(options, u'P') ? ValueKind::kPair
-                                                      : ValueKind::kFirstPart;
+    const ValueKind kind = valueKindPreferringSecondPart(options);
     ItemWriter writer(record, kind, hasOption(options, u's'));
     const OrderedStore<StringKey> store(record.argument(1));
     forEachFirstOfKey(store, [&](const auto& r) { writer.measure(r.item); });

@@ -54,10 +54,7 @@ void merge(const MergeRule& rule, const Store& first, const Store& second, Copy&
 bool SetCommand::execute(SaoriRequest& record) {
   try {
     const TextView options = record.argumentCount() > 3 ? TextView(record.argument(3)) : TextView();
-    // Second parts win over whole items here, unlike in sort.
-    const ValueKind kind = hasOption(options, u'V')   ? ValueKind::kSecondPart
-                           : hasOption(options, u'P') ? ValueKind::kPair
-                                                      : ValueKind::kFirstPart;
+    const ValueKind kind = valueKindPreferringSecondPart(options);
     ItemWriter writer(record, kind, hasOption(options, u's'));
     const Store first(record.argument(1));
     const Store second(record.argument(2));

@@ -29,13 +29,8 @@ bool isExponentLetter(char16_t c) { return c == u'e' || c == u'E' || c == u'd' |
 double toFloat(TextView text) {
   if (text.empty()) return 0.0;
   const char16_t point = platform::decimalPoint();
-  std::size_t i = 0;
-  while (i < text.size() && isNumberSpace(text[i])) ++i;
   bool negative = false;
-  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-    negative = text[i] == u'-';
-    ++i;
-  }
+  std::size_t i = skipNumberPrefix(text, negative);
 
   // The grammar is checked here and the accepted characters are rewritten as a plain
   // ASCII number for std::from_chars, which rounds correctly and ignores every locale

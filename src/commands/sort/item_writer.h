@@ -3,6 +3,7 @@
 // into Result. Used in two passes: measure every item, reserve once, then write.
 #include <cstdint>
 
+#include "commands/framework/options.h"
 #include "commands/framework/prefetch.h"
 #include "commands/sort/keyed_list_reader.h"
 #include "protocol/decimal_format.h"
@@ -25,6 +26,14 @@ enum class ValueKind {
   kPair,   // first part, PairSeparator, second part (the separator always written)
   kIndex,  // the item's reading position in decimal
 };
+
+// The value kind of unique and the set commands: there "V" wins over "P", the
+// opposite of sort's priority.
+inline ValueKind valueKindPreferringSecondPart(TextView options) {
+  if (hasOption(options, u'V')) return ValueKind::kSecondPart;
+  if (hasOption(options, u'P')) return ValueKind::kPair;
+  return ValueKind::kFirstPart;
+}
 
 class ItemWriter {
  public:
