@@ -4,9 +4,9 @@
 #include <cstdint>
 
 #include "commands/framework/options.h"
-#include "commands/framework/prefetch.h"
 #include "commands/sort/keyed_list_reader.h"
 #include "protocol/decimal_format.h"
+#include "protocol/prefetch.h"
 #include "protocol/saori_request.h"
 
 namespace orrery {
@@ -63,7 +63,10 @@ class ItemWriter {
     if (joined_) {
       record_.result.reserve(record_.result.size() + codeUnits_ + count_);
     } else {
-      record_.values.reserveAdditional(count_, codeUnits_);
+      // First and second parts are values that view the list text; only the other
+      // kinds are copied.
+      const bool copied = kind_ == ValueKind::kPair || kind_ == ValueKind::kIndex;
+      record_.values.reserveAdditional(count_, copied ? codeUnits_ : 0);
     }
   }
 
@@ -92,10 +95,10 @@ class ItemWriter {
     ValueList& values = record_.values;
     switch (kind_) {
       case ValueKind::kFirstPart:
-        values.push_back(item.first(list));
+        values.pushView(item.first(list));
         break;
       case ValueKind::kSecondPart:
-        values.push_back(item.second(list));
+        values.pushView(item.second(list));
         break;
       case ValueKind::kPair:
         values.pushJoined(item.first(list), kPairSeparator, item.second(list));
