@@ -5,13 +5,30 @@
 
 namespace orrery {
 
-// Fills `text` (empty when called) from the 8-bit request. The result flag is advisory:
-// whatever text was produced is parsed.
+// The one code page the module converts through the operating system.
+inline constexpr unsigned kCodePage932 = 932;
+
+// Fills `text` (empty when called) from the 8-bit request: the first "\r\nCharset: "
+// header in the raw bytes picks UTF-8, EUC-JP or ISO-2022-JP when its value is exactly
+// one of those followed by CR LF; anything else is decoded as code page 932. The
+// result flag is advisory: whatever text was produced is parsed.
 bool decodeRequest(BytesView bytes, Text& text);
+
+// Fills `bytes` (empty when called) with `text` in the charset named "UTF-8" (the
+// module's own encoder) or "Shift_JIS" (code page 932, also for any other name).
+bool encodeResponse(TextView text, TextView charsetName, Bytes& bytes);
+
+// The operating system's conversions. On success they replace the output and return
+// true; an empty input, a failed conversion or a code page other than 932 return false
+// and leave the output unchanged.
+bool toWide(BytesView bytes, unsigned codePage, Text& text);
+bool fromWide(TextView text, unsigned codePage, Bytes& bytes);
 
 // Builds the complete 8-bit response for a finished record into `out` (empty when
 // called): the UTF-16 response, a Charset line and the closing empty line, encoded in
-// the response charset. Rewrites record.charset to that charset. Returns true.
+// the response charset. Rewrites record.charset to that charset ("UTF-8" stays, every
+// other value becomes "Shift_JIS"). Returns true, also when encoding failed and `out`
+// stayed empty.
 bool buildResponse8(SaoriRequest& record, Bytes& out);
 
 }  // namespace orrery

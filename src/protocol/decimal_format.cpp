@@ -12,13 +12,14 @@ std::size_t decimalDigits(std::uint64_t value) {
 }
 
 void appendUnsigned(Text& out, std::uint64_t value) {
+  // Filled from the end and appended at once: one capacity check instead of one per digit.
   char16_t digits[20];
-  std::size_t n = 0;
+  std::size_t n = sizeof(digits) / sizeof(digits[0]);
   do {
-    digits[n++] = static_cast<char16_t>(u'0' + value % 10);
+    digits[--n] = static_cast<char16_t>(u'0' + value % 10);
     value /= 10;
   } while (value != 0);
-  while (n > 0) out.push_back(digits[--n]);
+  out.append(digits + n, sizeof(digits) / sizeof(digits[0]) - n);
 }
 
 void appendSigned(Text& out, std::int64_t value) {

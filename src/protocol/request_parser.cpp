@@ -24,13 +24,8 @@ void completeHeader(const Text& name, TextView value, SaoriRequest& record) {
 }  // namespace
 
 std::optional<std::uint32_t> scanArgumentNumber(TextView text) {
-  std::size_t i = 0;
-  while (i < text.size() && isNumberSpace(text[i])) ++i;
   bool negative = false;
-  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-    negative = text[i] == u'-';
-    ++i;
-  }
+  std::size_t i = skipNumberPrefix(text, negative);
   if (i == text.size() || !isAsciiDigit(text[i])) return std::nullopt;
   constexpr std::uint64_t kMax = 0xFFFFFFFFu;
   std::uint64_t value = 0;

@@ -11,6 +11,7 @@ constexpr TextView kValuePrefix = u"Value";
 constexpr TextView kValueSeparator = u": ";
 constexpr TextView kLineEnd = u"\r\n";
 constexpr std::size_t kMinimumReserve = 1000;
+constexpr std::size_t kPrefetchDistance = 16;
 
 TextView statusText(std::int32_t status) {
   switch (status) {
@@ -56,7 +57,11 @@ bool buildResponse(SaoriRequest& record, Text& out) {
   out.append(kResultPrefix);
   out.append(record.result);
   out.append(kLineEnd);
-  for (std::size_t i = 0; i < record.values.size(); ++i) {
+  const std::size_t count = record.values.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    // Values often view their texts in another order than they were sent (sorted or
+    // shuffled items), so fetch a few ahead of the copy.
+    if (i + kPrefetchDistance < count) record.values.prefetchText(i + kPrefetchDistance);
     out.append(kValuePrefix);
     appendUnsigned(out, i);
     out.append(kValueSeparator);

@@ -1,66 +1,97 @@
 #pragma once
-// The Values of a response: an ordered list of texts kept in one buffer, so that a
-// command writing a million values makes a handful of allocations, not a million.
+// The Values of a response: an ordered list of texts. A value is either a view of text
+// that outlives the list (a request argument of the same record) or a copy kept in the
+// list's own storage, which grows in large chunks that never move. So a command writing
+// a million values makes a handful of allocations, and one that returns items of its
+// arguments copies no text at all.
 #include <cstddef>
+#include <memory>
 #include <utility>
 #include <vector>
 
+#include "protocol/prefetch.h"
 #include "protocol/text.h"
 
 namespace orrery {
 
 class ValueList {
  public:
-  std::size_t size() const { return spans_.size(); }
-  bool empty() const { return spans_.empty(); }
+  std::size_t size() const { return entries_.size(); }
+  bool empty() const { return entries_.empty(); }
+  TextView operator[](std::size_t i) const { return entries_[i]; }
 
-  TextView operator[](std::size_t i) const {
-    const Span& s = spans_[i];
-    return TextView(buffer_).substr(s.offset, s.length);
-  }
-
+  // Appends a copy of `value`.
   void push_back(TextView value) {
-    spans_.push_back(Span{buffer_.size(), value.size()});
-    buffer_.append(value);
+    char16_t* p = allocate(value.size());
+    value.copy(p, value.size());
+    entries_.emplace_back(p, value.size());
   }
+
+  // Appends `value` itself, without copying: its text must stay unchanged for as long
+  // as the list exists (a request argument, which lives as long as the record).
+  void pushView(TextView value) { entries_.push_back(value); }
 
   // Appends a value written in two pieces with a separator between them, without a
   // temporary: the Pair form of the list commands.
   void pushJoined(TextView first, char16_t separator, TextView second) {
-    spans_.push_back(Span{buffer_.size(), first.size() + 1 + second.size()});
-    buffer_.append(first);
-    buffer_.push_back(separator);
-    buffer_.append(second);
+    const std::size_t length = first.size() + 1 + second.size();
+    char16_t* p = allocate(length);
+    first.copy(p, first.size());
+    p[first.size()] = separator;
+    second.copy(p + first.size() + 1, second.size());
+    entries_.emplace_back(p, length);
   }
 
   // Exchanges two values in place; only their positions in the list move.
-  void swap(std::size_t i, std::size_t j) { std::swap(spans_[i], spans_[j]); }
+  void swap(std::size_t i, std::size_t j) { std::swap(entries_[i], entries_[j]); }
 
-  // Makes room for `count` more values of `codeUnits` more code units in all.
+  // Hints that value i is about to be swapped (for loops that visit values at random).
+  void prefetchEntry(std::size_t i) const { prefetchForWrite(&entries_[i]); }
+  // Hints that the text of value i is about to be read.
+  void prefetchText(std::size_t i) const { prefetchForRead(entries_[i].data()); }
+
+  // Makes room for `count` more values, `codeUnits` of them copied in all.
   void reserveAdditional(std::size_t count, std::size_t codeUnits) {
-    spans_.reserve(spans_.size() + count);
-    buffer_.reserve(buffer_.size() + codeUnits);
+    entries_.reserve(entries_.size() + count);
+    if (codeUnits > room_) newChunk(codeUnits);
   }
 
   void clear() {
-    spans_.clear();
-    buffer_.clear();
+    entries_.clear();
+    chunks_.clear();
+    free_ = nullptr;
+    room_ = 0;
   }
 
   // Total code units of all values, for sizing the response once.
   std::size_t totalLength() const {
     std::size_t n = 0;
-    for (const Span& s : spans_) n += s.length;
+    for (TextView v : entries_) n += v.size();
     return n;
   }
 
  private:
-  struct Span {
-    std::size_t offset;
-    std::size_t length;
-  };
-  Text buffer_;
-  std::vector<Span> spans_;
+  static constexpr std::size_t kMinimumChunk = 4096;
+
+  void newChunk(std::size_t codeUnits) {
+    const std::size_t size = codeUnits < kMinimumChunk ? kMinimumChunk : codeUnits;
+    chunks_.emplace_back(new char16_t[size]);
+    free_ = chunks_.back().get();
+    room_ = size;
+  }
+
+  char16_t* allocate(std::size_t codeUnits) {
+    if (codeUnits > room_) newChunk(codeUnits);
+    char16_t* p = free_;
+    free_ += codeUnits;
+    room_ -= codeUnits;
+    return p;
+  }
+
+  std::vector<TextView> entries_;
+  std::vector<std::unique_ptr<char16_t[]>> chunks_;
+  char16_t* free_ = nullptr;
+  std::size_t room_ = 0;
 };
 
 }  // namespace orrery

@@ -7,13 +7,8 @@ namespace orrery {
 
 std::int32_t toInteger(TextView text) {
   if (text.empty()) return 0;
-  std::size_t i = 0;
-  while (i < text.size() && isNumberSpace(text[i])) ++i;
   bool negative = false;
-  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-    negative = text[i] == u'-';
-    ++i;
-  }
+  std::size_t i = skipNumberPrefix(text, negative);
   // No digit means nothing was converted: the conversion stops at the very start.
   if (i == text.size() || !isAsciiDigit(text[i])) throw ConvExcep{};
   constexpr std::int64_t kLimit = std::int64_t{1} << 31;  // magnitude of INT32_MIN

@@ -16,16 +16,41 @@ constexpr char kDefaultChar = '?';
 
 const iconv_t kNoDescriptor = reinterpret_cast<iconv_t>(-1);
 
-// One descriptor per direction, opened on first use and kept for the process; each
-// call resets its shift state first.
-iconv_t descriptor(const char* to, const char* from, iconv_t& cached) {
-  if (cached == kNoDescriptor) cached = iconv_open(to, from);
-  if (cached != kNoDescriptor) iconv(cached, nullptr, nullptr, nullptr, nullptr);
-  return cached;
-}
+// One descriptor per direction, opened on first use and kept until the module is
+// unloaded (a host that loads and unloads the module repeatedly must not leak one per
+// cycle); each use resets its shift state first.
+class CachedDescriptor {
+ public:
+  constexpr CachedDescriptor(const char* to, const char* from) : to_(to), from_(from) {}
+  CachedDescriptor(const CachedDescriptor&) = delete;
+  CachedDescriptor& operator=(const CachedDescriptor&) = delete;
+  ~CachedDescriptor() { release(); }
 
-iconv_t gDecoder = kNoDescriptor;
-iconv_t gEncoder = kNoDescriptor;
+  void release() {
+    if (open_) iconv_close(cd_);
+    open_ = false;
+  }
+
+  // The reset descriptor, or kNoDescriptor when iconv cannot convert.
+  iconv_t get() {
+    if (!open_) {
+      cd_ = iconv_open(to_, from_);
+      open_ = cd_ != kNoDescriptor;
+      if (!open_) return kNoDescriptor;
+    }
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    return cd_;
+  }
+
+ private:
+  const char* to_;
+  const char* from_;
+  iconv_t cd_{};
+  bool open_ = false;
+};
+
+CachedDescriptor gDecoder(kUtf16, "CP932");
+CachedDescriptor gEncoder("CP932", kUtf16);
 
 bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 bool isTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
@@ -34,7 +59,7 @@ bool isTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; 
 
 bool cp932ToUtf16(std::string_view bytes, std::u16string& out) {
   if (bytes.empty()) return false;
-  iconv_t cd = descriptor(kUtf16, "CP932", gDecoder);
+  iconv_t cd = gDecoder.get();
   if (cd == kNoDescriptor) return false;
 
   // Each input byte yields at most one code unit.
@@ -67,7 +92,7 @@ bool cp932ToUtf16(std::string_view bytes, std::u16string& out) {
 
 bool utf16ToCp932(std::u16string_view text, std::string& out) {
   if (text.empty()) return false;
-  iconv_t cd = descriptor("CP932", kUtf16, gEncoder);
+  iconv_t cd = gEncoder.get();
   if (cd == kNoDescriptor) return false;
 
   // Every code unit yields at most two bytes (a surrogate pair yields one '?').
@@ -101,10 +126,8 @@ bool utf16ToCp932(std::u16string_view text, std::string& out) {
 }
 
 void releaseCodePage() noexcept {
-  if (gDecoder != kNoDescriptor) iconv_close(gDecoder);
-  if (gEncoder != kNoDescriptor) iconv_close(gEncoder);
-  gDecoder = kNoDescriptor;
-  gEncoder = kNoDescriptor;
+  gDecoder.release();
+  gEncoder.release();
 }
 
 }  // namespace orrery::platform

@@ -1,0 +1,130 @@
+#pragma once
+// Writes the output text of each chosen item, either as one Value per item or joined
+// into Result. Used in two passes: measure every item, reserve once, then write.
+#include <cstdint>
+
+#include "commands/framework/options.h"
+#include "commands/sort/keyed_list_reader.h"
+#include "protocol/decimal_format.h"
+#include "protocol/prefetch.h"
+#include "protocol/saori_request.h"
+
+namespace orrery {
+
+// Items come out in key order, scattered over the list text, so each would be a cache
+// miss; writers hint the item this many places ahead.
+inline constexpr std::size_t kPrefetchDistance = 16;
+
+inline void prefetchItem(TextView list, const KeyedItem& item) {
+  prefetchForRead(list.data() + item.offset);
+}
+
+// Which text of an item is written.
+enum class ValueKind {
+  kFirstPart,
+  kSecondPart,
+  kPair,   // first part, PairSeparator, second part (the separator always written)
+  kIndex,  // the item's reading position in decimal
+};
+
+// The value kind of unique and the set commands: there "V" wins over "P", the
+// opposite of sort's priority.
+inline ValueKind valueKindPreferringSecondPart(TextView options) {
+  if (hasOption(options, u'V')) return ValueKind::kSecondPart;
+  if (hasOption(options, u'P')) return ValueKind::kPair;
+  return ValueKind::kFirstPart;
+}
+
+class ItemWriter {
+ public:
+  ItemWriter(SaoriRequest& record, ValueKind kind, bool joined)
+      : record_(record), kind_(kind), joined_(joined) {}
+
+  void measure(const KeyedItem& item) {
+    ++count_;
+    switch (kind_) {
+      case ValueKind::kFirstPart:
+        codeUnits_ += item.firstLength;
+        break;
+      case ValueKind::kSecondPart:
+        codeUnits_ += item.secondLength;
+        break;
+      case ValueKind::kPair:
+        codeUnits_ += item.firstLength + 1 + item.secondLength;
+        break;
+      case ValueKind::kIndex:
+        codeUnits_ += decimalDigits(item.position);
+        break;
+    }
+  }
+
+  // Makes room for everything measured so far.
+  void reserve() {
+    if (joined_) {
+      record_.result.reserve(record_.result.size() + codeUnits_ + count_);
+    } else {
+      // First and second parts are values that view the list text; only the other
+      // kinds are copied.
+      const bool copied = kind_ == ValueKind::kPair || kind_ == ValueKind::kIndex;
+      record_.values.reserveAdditional(count_, copied ? codeUnits_ : 0);
+    }
+  }
+
+  void write(TextView list, const KeyedItem& item) {
+    if (joined_) {
+      Text& out = record_.result;
+      switch (kind_) {
+        case ValueKind::kFirstPart:
+          out.append(item.first(list));
+          break;
+        case ValueKind::kSecondPart:
+          out.append(item.second(list));
+          break;
+        case ValueKind::kPair:
+          out.append(item.first(list));
+          out.push_back(kPairSeparator);
+          out.append(item.second(list));
+          break;
+        case ValueKind::kIndex:
+          appendUnsigned(out, item.position);
+          break;
+      }
+      out.push_back(kListSeparator);
+      return;
+    }
+    ValueList& values = record_.values;
+    switch (kind_) {
+      case ValueKind::kFirstPart:
+        values.pushView(item.first(list));
+        break;
+      case ValueKind::kSecondPart:
+        values.pushView(item.second(list));
+        break;
+      case ValueKind::kPair:
+        values.pushJoined(item.first(list), kPairSeparator, item.second(list));
+        break;
+      case ValueKind::kIndex:
+        values.push_back(positionText(item.position));
+        break;
+    }
+  }
+
+ private:
+  TextView positionText(std::uint32_t position) {
+    std::size_t n = sizeof(digits_) / sizeof(digits_[0]);
+    do {
+      digits_[--n] = static_cast<char16_t>(u'0' + position % 10);
+      position /= 10;
+    } while (position != 0);
+    return TextView(digits_ + n, sizeof(digits_) / sizeof(digits_[0]) - n);
+  }
+
+  SaoriRequest& record_;
+  ValueKind kind_;
+  bool joined_;
+  std::size_t count_ = 0;
+  std::size_t codeUnits_ = 0;
+  char16_t digits_[10];
+};
+
+}  // namespace orrery

@@ -1,0 +1,171 @@
+#pragma once
+// The ordered store of the keyed list commands: items read in one pass into compact
+// records (key, offsets into the list text, reading position), then ordered once,
+// ascending by key with equal keys in reading order.
+#include <algorithm>
+#include <concepts>
+#include <cstdint>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "commands/framework/number_conversion.h"
+#include "commands/sort/float_conversion.h"
+#include "commands/sort/keyed_list_reader.h"
+
+namespace orrery {
+
+template <typename Key>
+struct KeyedRecord {
+  Key key;
+  KeyedItem item;
+};
+
+// Key kinds. Each makes the key of a first part and compares two records, which may
+// come from different list texts. compare returns <0, 0 or >0.
+
+// Text order, code unit by code unit. The key holds the first four code units (zero
+// padded) so that most comparisons never touch the texts; a tie there falls back to
+// the whole first parts.
+struct StringKey {
+  using Key = std::uint64_t;
+  static Key make(TextView first) {
+    Key key = 0;
+    for (std::size_t i = 0; i < 4; ++i) key = (key << 16) | (i < first.size() ? first[i] : 0u);
+    return key;
+  }
+  static int compare(TextView listA, const KeyedRecord<Key>& a, TextView listB,
+                     const KeyedRecord<Key>& b) {
+    if (a.key != b.key) return a.key < b.key ? -1 : 1;
+    return a.item.first(listA).compare(b.item.first(listB));
+  }
+};
+
+struct IntegerKey {
+  using Key = std::int32_t;
+  static Key make(TextView first) { return toInteger(first); }
+  // Unsigned with the same order, for the radix sort.
+  static std::uint32_t rank(Key key) { return static_cast<std::uint32_t>(key) ^ 0x80000000u; }
+  static int compare(TextView, const KeyedRecord<Key>& a, TextView, const KeyedRecord<Key>& b) {
+    return (a.key > b.key) - (a.key < b.key);
+  }
+};
+
+struct FloatKey {
+  using Key = double;
+  static Key make(TextView first) { return toFloat(first); }
+  static int compare(TextView, const KeyedRecord<Key>& a, TextView, const KeyedRecord<Key>& b) {
+    return (a.key > b.key) - (a.key < b.key);
+  }
+};
+
+// Length in UTF-16 code units.
+struct LengthKey {
+  using Key = std::uint32_t;
+  static Key make(TextView first) { return static_cast<Key>(first.size()); }
+  static std::uint32_t rank(Key key) { return key; }
+  static int compare(TextView, const KeyedRecord<Key>& a, TextView, const KeyedRecord<Key>& b) {
+    return (a.key > b.key) - (a.key < b.key);
+  }
+};
+
+// Key kinds with a 32-bit unsigned rank are ordered by a least-significant-digit radix
+// sort, which is stable by construction and much cheaper than comparison sorting.
+template <typename KeyOrder>
+concept RankedKey = requires(typename KeyOrder::Key key) {
+  { KeyOrder::rank(key) } -> std::same_as<std::uint32_t>;
+};
+
+// Orders `records` stably by rank(key): three passes of 11 bits, each skipped when all
+// keys share that digit.
+template <typename KeyOrder, typename Record>
+void radixSort(std::vector<Record>& records) {
+  constexpr unsigned kBits = 11;
+  constexpr std::size_t kBuckets = std::size_t{1} << kBits;
+  std::vector<Record> scratch(records.size());
+  std::vector<std::size_t> counts(kBuckets);
+  for (unsigned shift = 0; shift < 32; shift += kBits) {
+    std::fill(counts.begin(), counts.end(), 0);
+    for (const Record& r : records) ++counts[(KeyOrder::rank(r.key) >> shift) & (kBuckets - 1)];
+    if (std::find(counts.begin(), counts.end(), records.size()) != counts.end()) continue;
+    std::size_t sum = 0;
+    for (std::size_t& c : counts) sum += std::exchange(c, sum);
+    for (const Record& r : records) {
+      scratch[counts[(KeyOrder::rank(r.key) >> shift) & (kBuckets - 1)]++] = r;
+    }
+    records.swap(scratch);
+  }
+}
+
+// Text keys: one distribution pass by the first code unit (the key's top 16 bits), then
+// each bucket sorted on its own. The buckets fit in cache where the whole array does not.
+inline constexpr std::size_t kBucketSortThreshold = std::size_t{1} << 16;
+
+template <typename Record, typename Less>
+void bucketThenSort(std::vector<Record>& records, Less less) {
+  constexpr std::size_t kBuckets = std::size_t{1} << 16;
+  constexpr unsigned kShift = 48;
+  std::vector<std::uint32_t> starts(kBuckets + 1);
+  for (const Record& r : records) ++starts[(r.key >> kShift) + 1];
+  for (std::size_t b = 1; b <= kBuckets; ++b) starts[b] += starts[b - 1];
+  std::vector<Record> sorted(records.size());
+  std::vector<std::uint32_t> next(starts.begin(), starts.end() - 1);
+  for (const Record& r : records) sorted[next[r.key >> kShift]++] = r;
+  records.swap(sorted);
+  for (std::size_t b = 0; b < kBuckets; ++b) {
+    if (starts[b + 1] - starts[b] > 1) {
+      std::sort(records.begin() + starts[b], records.begin() + starts[b + 1], less);
+    }
+  }
+}
+
+template <typename KeyOrder>
+class OrderedStore {
+ public:
+  using Record = KeyedRecord<typename KeyOrder::Key>;
+
+  // Reads every item of `list` (which must outlive the store), computing keys as they
+  // arrive, then orders the records. A key that does not convert throws ConvExcep and
+  // leaves the store unordered.
+  explicit OrderedStore(TextView list) : list_(list) {
+    const KeyedListReader reader(list);
+    records_.reserve(reader.itemBound());
+    reader.read([this](const KeyedItem& item) {
+      records_.push_back(Record{KeyOrder::make(item.first(list_)), item});
+    });
+    // Ties broken by reading position give the stable order without a merge buffer.
+    const auto less = [this](const Record& a, const Record& b) {
+      const int c = KeyOrder::compare(list_, a, list_, b);
+      return c != 0 ? c < 0 : a.item.position < b.item.position;
+    };
+    if constexpr (RankedKey<KeyOrder>) {
+      radixSort<KeyOrder>(records_);
+    } else if constexpr (std::is_same_v<KeyOrder, StringKey>) {
+      // The bucket tables cost half a megabyte: worth it only for long lists.
+      if (records_.size() >= kBucketSortThreshold) {
+        bucketThenSort(records_, less);
+      } else {
+        std::sort(records_.begin(), records_.end(), less);
+      }
+    } else {
+      std::sort(records_.begin(), records_.end(), less);
+    }
+  }
+
+  TextView list() const { return list_; }
+  const std::vector<Record>& records() const { return records_; }
+
+  // Compares the keys of a record of this store and one of `other`.
+  int compare(const Record& a, const OrderedStore& other, const Record& b) const {
+    return KeyOrder::compare(list_, a, other.list_, b);
+  }
+  bool sameKey(const Record& a, const Record& b) const {
+    return KeyOrder::compare(list_, a, list_, b) == 0;
+  }
+
+ private:
+  TextView list_;
+  std::vector<Record> records_;
+};
+
+}  // namespace orrery

@@ -1,0 +1,92 @@
+#include "commands/sort/sort_command.h"
+
+#include "commands/framework/options.h"
+#include "commands/sort/item_writer.h"
+#include "commands/sort/ordered_store.h"
+
+namespace orrery {
+namespace {
+
+enum class KeyKind { kString, kFloat, kLength, kInteger };
+
+struct SortOptions {
+  KeyKind key = KeyKind::kInteger;
+  ValueKind value = ValueKind::kFirstPart;
+  bool joined = false;
+  bool reversed = false;
+};
+
+SortOptions readOptions(TextView text) {
+  SortOptions o;
+  if (hasOption(text, u'S')) {
+    o.key = KeyKind::kString;
+  } else if (hasOption(text, u'F')) {
+    o.key = KeyKind::kFloat;
+  } else if (hasOption(text, u'L')) {
+    o.key = KeyKind::kLength;
+  }
+  // Whole items win over second parts here; the set commands rank them the other way.
+  if (hasOption(text, u'P')) {
+    o.value = ValueKind::kPair;
+  } else if (hasOption(text, u'V')) {
+    o.value = ValueKind::kSecondPart;
+  } else if (hasOption(text, u'A')) {
+    o.value = ValueKind::kIndex;
+  }
+  o.joined = hasOption(text, u's');
+  o.reversed = hasOption(text, u'R');
+  return o;
+}
+
+template <typename Key>
+void sortList(TextView list, const SortOptions& options, SaoriRequest& record) {
+  // Every key is read before anything is written, so a failing conversion leaves the
+  // record untouched.
+  const OrderedStore<Key> store(list);
+  const auto& records = store.records();
+  ItemWriter writer(record, options.value, options.joined);
+  for (const auto& r : records) writer.measure(r.item);
+  writer.reserve();
+  const std::size_t n = records.size();
+  for (std::size_t k = 0; k < n; ++k) {
+    // Reversal is the exact reverse of the stored order, equal keys included.
+    const std::size_t i = options.reversed ? n - 1 - k : k;
+    if (k + kPrefetchDistance < n) {
+      const std::size_t ahead = options.reversed ? i - kPrefetchDistance : i + kPrefetchDistance;
+      prefetchItem(list, records[ahead].item);
+    }
+    writer.write(list, records[i].item);
+  }
+}
+
+}  // namespace
+
+bool SortCommand::execute(SaoriRequest& record) {
+  try {
+    // The options are decided before the list is read: reading an absent Argument1
+    // adds it, which must not make Argument2 count.
+    const SortOptions options =
+        readOptions(record.argumentCount() >= 3 ? TextView(record.argument(2)) : TextView());
+    const TextView list = record.argument(1);
+    switch (options.key) {
+      case KeyKind::kString:
+        sortList<StringKey>(list, options, record);
+        break;
+      case KeyKind::kFloat:
+        sortList<FloatKey>(list, options, record);
+        break;
+      case KeyKind::kLength:
+        sortList<LengthKey>(list, options, record);
+        break;
+      case KeyKind::kInteger:
+        sortList<IntegerKey>(list, options, record);
+        break;
+    }
+    return true;
+  } catch (const ConvExcep&) {
+    record.status = SaoriRequest::kBadRequest;
+    return false;
+  }
+}
+
+}  // namespace orrery
