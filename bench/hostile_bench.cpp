@@ -64,6 +64,36 @@ void argumentNumbersBeyond32Bits(benchmark::State& state) {
 }
 BENCHMARK(argumentNumbersBeyond32Bits)->Unit(benchmark::kMillisecond);
 
+void millionEmptyItems(benchmark::State& state, TextView command,
+                       const std::vector<Text>& arguments) {
+  answer(state, bench::executeRequest(command, arguments));
+}
+const Text kMillionEmpty(1000000, kListSeparator);
+BENCHMARK_CAPTURE(millionEmptyItems, sort, u"sort", {kMillionEmpty, u"A"})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(millionEmptyItems, shuffle, u"shuffle", {kMillionEmpty})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(millionEmptyItems, unique, u"unique", {kMillionEmpty})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(millionEmptyItems, union, u"union", {kMillionEmpty, kMillionEmpty})
+    ->Unit(benchmark::kMillisecond);
+
+// shuffle_n at the edges of the 32-bit range: refused, tiny, and the longest served.
+void shuffleN(benchmark::State& state, const std::vector<Text>& arguments) {
+  answer(state, bench::executeRequest(u"shuffle_n", arguments));
+}
+BENCHMARK_CAPTURE(shuffleN, full_range_step_1, {u"2147483647", u"-2147483648", u"1"})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(shuffleN, full_range_step_max, {u"2147483647", u"-2147483648", u"2147483647"})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(shuffleN, count_0, {u"2147483647", u"-2147483648", u"2147483647", u"0"})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(shuffleN, count_negative, {u"2147483647", u"-2147483648", u"1", u"-1"})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(shuffleN, longest_served_count_5, {u"16777216", u"0", u"1", u"5"})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(shuffleN, longest_served_all, {u"16777216"})->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN_WITH_RATIOS();

@@ -11,6 +11,8 @@
 #include "commands/framework/list_text.h"
 #include "commands/framework/number_conversion.h"
 #include "encoding/charset_bridge.h"
+#include "encoding/euc_jp.h"
+#include "encoding/iso2022_jp.h"
 #include "encoding/utf8.h"
 #include "platform/platform.h"
 #include "protocol/request_parser.h"
@@ -63,6 +65,20 @@ TEST(GuardedInput, RequestDecodingStopsAtTheLength) {
       Text a, b;
       EXPECT_EQ(decodeRequest(guarded, a), decodeRequest(ordinary, b));
       EXPECT_EQ(a, b);
+    });
+  }
+}
+
+TEST(GuardedInput, JapaneseConvertersStopAtTheLength) {
+  // Cut inside pairs, after a single shift, inside escape sequences.
+  for (BytesView input : kByteInputs) {
+    forEachGuardedPrefix<char>(input, [](BytesView guarded, const Bytes& ordinary) {
+      Bytes a, b;
+      EXPECT_EQ(eucJpToShiftJis(guarded, a), eucJpToShiftJis(ordinary, b));
+      EXPECT_EQ(a, b);
+      Bytes c, d;
+      EXPECT_EQ(iso2022JpToShiftJis(guarded, c), iso2022JpToShiftJis(ordinary, d));
+      EXPECT_EQ(c, d);
     });
   }
 }

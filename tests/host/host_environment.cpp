@@ -88,7 +88,17 @@ TEST(HostLocale, ModuleLeavesTheHostsLocaleAlone) {
     EXPECT_EQ(module.requestw(u"GET Version SAORI/1.0\r\n\r\n"), u"SAORI/1.0 204 No Content\r\n");
     EXPECT_EQ(module.request("GET Version SAORI/1.0\r\nCharset: Shift_JIS\r\n\r\n"),
               "SAORI/1.0 204 No Content\r\nCharset: Shift_JIS\r\n\r\n");
+    // Float keys are read with the module's own decimal point (the user's default, a
+    // full stop in the test's environment), never with the host's comma.
+    EXPECT_EQ(module.requestw(u"EXECUTE SAORI/1.0\r\nArgument0: sort\r\n"
+                              u"Argument1: 1.5\x0002-2.25\x0002"
+                              u"1e1\r\nArgument2: F\r\n\r\n"),
+              u"SAORI/1.0 200 OK\r\nResult: \r\nValue0: -2.25\r\nValue1: 1.5\r\nValue2: 1e1\r\n");
+    EXPECT_EQ(module.requestw(u"EXECUTE SAORI/1.0\r\nArgument0: sort\r\n"
+                              u"Argument1: 1,5\r\nArgument2: F\r\n\r\n"),
+              u"SAORI/1.0 400 Bad Request\r\n");
     expectUnchanged(before, "after requests");
+    EXPECT_EQ(std::strtod("1,5", nullptr), 1.5);  // the host still reads its own numbers
     EXPECT_EQ(module.unload(), 1);
     expectUnchanged(before, "after unload");
   }
