@@ -93,7 +93,7 @@ TEST_F(HostileSizes, SortOfASixtyFourMegabyteList) {
   Text list;
   list.reserve(kItems * 32);
   for (std::size_t i = 0; i < kItems; ++i) {
-    list += item(i * 7919 % kItems);
+    list += item(static_cast<std::size_t>(std::uint64_t{i} * 7919 % kItems));
     list.push_back(kListSeparator);
   }
   ASSERT_EQ(list.size() * 2, 64000000u);
