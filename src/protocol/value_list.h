@@ -75,7 +75,9 @@ class ValueList {
 
   void newChunk(std::size_t codeUnits) {
     const std::size_t size = codeUnits < kMinimumChunk ? kMinimumChunk : codeUnits;
-    chunks_.emplace_back(new char16_t[size]);
+    // Owned before the chunk list grows: if that growth fails, the chunk is released.
+    std::unique_ptr<char16_t[]> chunk(new char16_t[size]);
+    chunks_.push_back(std::move(chunk));
     free_ = chunks_.back().get();
     room_ = size;
   }

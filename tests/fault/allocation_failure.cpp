@@ -12,6 +12,7 @@
 #include "orrery.h"
 #include "platform/fault_injection.h"
 #include "platform/platform.h"
+#include "protocol/value_list.h"
 #include "support/guard_page.h"
 
 namespace orrery::test {
@@ -293,6 +294,27 @@ TEST_P(AllocationFailure, LoadWithoutMemoryLeavesNoModuleAndNoLeak) {
 
 INSTANTIATE_TEST_SUITE_P(Exceptions, AllocationFailure, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Foreign" : "BadAlloc"; });
+
+// Found by the test above (shuffle_n): a value chunk was allocated while the list of
+// chunks still had to grow, and a failure of that growth lost the chunk.
+TEST(ValueListWithoutMemory, ChunkIsReleasedWhenTheChunkListCannotGrow) {
+  for (std::uint64_t n = 1;; ++n) {
+    SCOPED_TRACE("allocation " + std::to_string(n));
+    const std::int64_t before = liveAllocations();
+    faults::failAllocation(n);
+    try {
+      ValueList values;
+      values.reserveAdditional(2, 5000);  // a chunk of its own, past the minimum
+      values.push_back(u"copied");
+      values.pushJoined(u"first", kPairSeparator, u"second");
+    } catch (const std::bad_alloc&) {
+    }
+    const bool failed = faults::failureHappened();
+    faults::failAllocation(0);
+    EXPECT_EQ(liveAllocations(), before);
+    if (!failed || HasFailure()) break;
+  }
+}
 
 // The host's block itself ends at a guard page: the entries copy exactly the counted
 // units and nothing after them.
