@@ -10,7 +10,8 @@ using host::ModuleLoader;
 
 constexpr char kNarrowFallback[] =
     "SAORI/1.0 500 Internal Server Error\r\nSender: Pennant\r\nCharset: Shift_JIS\r\n\r\n";
-constexpr char16_t kWideFallback[] = u"SAORI/1.0 500 Internal Server Error\r\nSender: Pennant\r\n\r\n";
+constexpr char16_t kWideFallback[] =
+    u"SAORI/1.0 500 Internal Server Error\r\nSender: Pennant\r\n\r\n";
 
 using ExportsTest = ModuleTest;
 

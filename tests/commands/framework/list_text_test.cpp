@@ -16,10 +16,19 @@ struct SplitCase {
 const SplitCase kSplitCases[] = {
     {"empty text", u"", {}},
     {"one item", u"a", {u"a"}},
-    {"two items", u"a\x0002" u"b", {u"a", u"b"}},
+    {"two items",
+     u"a\x0002"
+     u"b",
+     {u"a", u"b"}},
     {"trailing separator adds nothing", u"a\x0002", {u"a"}},
-    {"empty item between separators", u"a\x0002\x0002" u"b", {u"a", u"", u"b"}},
-    {"leading separator", u"\x0002" u"a", {u"", u"a"}},
+    {"empty item between separators",
+     u"a\x0002\x0002"
+     u"b",
+     {u"a", u"", u"b"}},
+    {"leading separator",
+     u"\x0002"
+     u"a",
+     {u"", u"a"}},
     {"lone separator", u"\x0002", {u""}},
     {"two trailing separators", u"a\x0002\x0002", {u"a", u""}},
     {"pair separator is ordinary", u"k\x0001v\x0001w", {u"k\x0001v\x0001w"}},
@@ -45,7 +54,10 @@ TEST(SplitList, IntoViewsAndIntoValuesAlike) {
 TEST(SplitList, AppendsToWhatTheListHolds) {
   ValueList values;
   values.push_back(u"first");
-  splitList(u"a\x0002" u"b", values);
+  splitList(
+      u"a\x0002"
+      u"b",
+      values);
   ASSERT_EQ(values.size(), 3u);
   EXPECT_EQ(values[0], u"first");
   EXPECT_EQ(values[2], u"b");
@@ -67,7 +79,10 @@ TEST(ListJoiner, JoinsEveryItemWithATrailingSeparatorAndInvertsSplitting) {
   joiner = u"a";
   joiner = u"";
   joiner = u"b";
-  EXPECT_EQ(result, u"x\x0002" u"a\x0002\x0002" u"b\x0002");
+  EXPECT_EQ(result,
+            u"x\x0002"
+            u"a\x0002\x0002"
+            u"b\x0002");
 }
 
 TEST(ValueList, SwapMovesOnlyPositions) {

@@ -27,7 +27,10 @@ TEST(ToInteger, ReadsWholeTextsLikeWcstolWith32BitSaturation) {
       {"empty is zero", u"", 0},
       {"plain", u"42", 42},
       {"leading space", u" 5", 5},
-      {"tab, newline and ideographic space", u"\t\n\x3000" u"7", 7},
+      {"tab, newline and ideographic space",
+       u"\t\n\x3000"
+       u"7",
+       7},
       {"plus sign", u"+9", 9},
       {"minus sign", u"-3", -3},
       {"leading zeros", u"007", 7},
@@ -43,7 +46,10 @@ TEST(ToInteger, ReadsWholeTextsLikeWcstolWith32BitSaturation) {
       {"hexadecimal fails", u"0x10", std::nullopt},
       {"decimal point fails", u"1.5", std::nullopt},
       {"fullwidth digits are not digits", u"\xFF11", std::nullopt},
-      {"no-break space is not white space", u"\x00A0" u"1", std::nullopt},
+      {"no-break space is not white space",
+       u"\x00A0"
+       u"1",
+       std::nullopt},
       {"two signs fail", u"+-1", std::nullopt},
   };
   for (const Case& c : cases) {
