@@ -99,6 +99,12 @@ bool parse(Text text, SaoriRequest& record) {
         } else if (c == u'\r') {
           pendingCr = true;
           lastCr = i;
+        } else {
+          // Value units are taken by position later, so skip straight to the next CR:
+          // long list arguments pass here at the speed of a search.
+          const std::size_t cr = in.find(u'\r', i);
+          if (cr == TextView::npos) return false;
+          i = cr - 1;
         }
         break;
     }

@@ -1,5 +1,7 @@
 #include "protocol/response_builder.h"
 
+#include <algorithm>
+
 #include "protocol/decimal_format.h"
 
 namespace orrery {
@@ -36,6 +38,53 @@ std::size_t valueLinesOverhead(std::size_t count) {
   return total;
 }
 
+// The line names count up in a decimal counter of their own rather than being
+// formatted afresh, and the lines are written through a pointer into text sized once:
+// this loop writes most of a large response.
+class LineNumber {
+ public:
+  LineNumber() { std::fill(std::begin(digits_), std::end(digits_), u'0'); }
+
+  TextView text() const { return TextView(digits_ + first_, kWidth - first_); }
+
+  void increment() {
+    std::size_t i = kWidth - 1;
+    while (digits_[i] == u'9') {
+      digits_[i] = u'0';
+      if (i == first_) --first_;  // the carry needs one more digit, already a zero
+      --i;
+    }
+    ++digits_[i];
+  }
+
+ private:
+  static constexpr std::size_t kWidth = 20;  // enough for any 64-bit count
+  char16_t digits_[kWidth];
+  std::size_t first_ = kWidth - 1;
+};
+
+char16_t* put(char16_t* p, TextView text) {
+  return text.empty() ? p : std::copy(text.begin(), text.end(), p);
+}
+
+void writeValueLines(const ValueList& values, Text& out, std::size_t total) {
+  const std::size_t start = out.size();
+  out.resize(total);
+  char16_t* p = out.data() + start;
+  LineNumber number;
+  const std::size_t count = values.size();
+  for (std::size_t i = 0; i < count; ++i, number.increment()) {
+    // Values often view their texts in another order than they were sent (sorted or
+    // shuffled items), so fetch a few ahead of the copy.
+    if (i + kPrefetchDistance < count) values.prefetchText(i + kPrefetchDistance);
+    p = put(p, kValuePrefix);
+    p = put(p, number.text());
+    p = put(p, kValueSeparator);
+    p = put(p, values[i]);
+    p = put(p, kLineEnd);
+  }
+}
+
 }  // namespace
 
 bool buildResponse(SaoriRequest& record, Text& out) {
@@ -57,17 +106,7 @@ bool buildResponse(SaoriRequest& record, Text& out) {
   out.append(kResultPrefix);
   out.append(record.result);
   out.append(kLineEnd);
-  const std::size_t count = record.values.size();
-  for (std::size_t i = 0; i < count; ++i) {
-    // Values often view their texts in another order than they were sent (sorted or
-    // shuffled items), so fetch a few ahead of the copy.
-    if (i + kPrefetchDistance < count) record.values.prefetchText(i + kPrefetchDistance);
-    out.append(kValuePrefix);
-    appendUnsigned(out, i);
-    out.append(kValueSeparator);
-    out.append(record.values[i]);
-    out.append(kLineEnd);
-  }
+  writeValueLines(record.values, out, needed);
   return true;
 }
 
