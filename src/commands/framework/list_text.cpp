@@ -14,8 +14,8 @@ void splitList(TextView text, std::vector<TextView>& list) {
 }
 
 void splitList(TextView text, ValueList& list) {
-  list.reserveAdditional(countListItems(text), text.size());
-  forEachListItem(text, [&](TextView item) { list.push_back(item); });
+  list.reserveAdditional(countListItems(text), 0);
+  forEachListItem(text, [&](TextView item) { list.pushView(item); });
 }
 
 }  // namespace orrery

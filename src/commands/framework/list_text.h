@@ -27,7 +27,8 @@ std::size_t countListItems(TextView text);
 
 // Appends the items of `text` to `list`. The views point into `text`.
 void splitList(TextView text, std::vector<TextView>& list);
-// Appends the items of `text` to `list` as copies.
+// Appends the items of `text` to `list` as views: `text` must outlive the list (a
+// request argument does).
 void splitList(TextView text, ValueList& list);
 
 // Writes items into a result text in the joined form. Never clears the target, so

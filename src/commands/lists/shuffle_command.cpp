@@ -7,11 +7,9 @@ namespace orrery {
 bool ShuffleCommand::execute(SaoriRequest& record) {
   // Any text is a list, so there is nothing to refuse. The Values view the items in
   // Argument1, so the permutation moves small entries and copies no text.
-  const TextView list = record.argument(1);
   ValueList& values = record.values;
   const std::size_t base = values.size();
-  values.reserveAdditional(countListItems(list), 0);
-  forEachListItem(list, [&](TextView item) { values.pushView(item); });
+  splitList(record.argument(1), values);
   permute(
       source_, values.size() - base,
       [&](std::size_t k, std::size_t r) { values.swap(base + k, base + r); },
