@@ -1,5 +1,8 @@
 #include "commands/lists/unique_command.h"
 
+#include <cstdint>
+#include <vector>
+
 #include "commands/framework/options.h"
 #include "commands/sort/item_writer.h"
 #include "commands/sort/ordered_store.h"
@@ -7,17 +10,18 @@
 namespace orrery {
 namespace {
 
-// Calls `visit(record)` for the first record of every key: the store keeps equal keys
-// in reading order, so that is the first item read with that key.
-template <typename Visit>
-void forEachFirstOfKey(const OrderedStore<StringKey>& store, Visit&& visit) {
+// Positions of the first record of every key: the store keeps equal keys in reading
+// order, so that is the first item read with that key.
+std::vector<std::uint32_t> firstOfEachKey(const OrderedStore<StringKey>& store) {
   const auto& records = store.records();
+  std::vector<std::uint32_t> chosen;
+  chosen.reserve(records.size());
   for (std::size_t i = 0; i < records.size(); ++i) {
-    if (i + kPrefetchDistance < records.size()) {
-      prefetchItem(store.list(), records[i + kPrefetchDistance].item);
+    if (i == 0 || !store.sameKey(records[i - 1], records[i])) {
+      chosen.push_back(static_cast<std::uint32_t>(i));
     }
-    if (i == 0 || !store.sameKey(records[i - 1], records[i])) visit(records[i]);
   }
+  return chosen;
 }
 
 }  // namespace
@@ -28,9 +32,10 @@ bool UniqueCommand::execute(SaoriRequest& record) {
     const ValueKind kind = valueKindPreferringSecondPart(options);
     ItemWriter writer(record, kind, hasOption(options, u's'));
     const OrderedStore<StringKey> store(record.argument(1));
-    forEachFirstOfKey(store, [&](const auto& r) { writer.measure(r.item); });
-    writer.reserve();
-    forEachFirstOfKey(store, [&](const auto& r) { writer.write(store.list(), r.item); });
+    const std::vector<std::uint32_t> chosen = firstOfEachKey(store);
+    writer.writeAll(chosen.size(), [&](std::size_t i) {
+      return ChosenItem{store.list(), store.records()[chosen[i]].item};
+    });
     return true;
   } catch (const ConvExcep&) {
     // Only a list too long to index gets here.

@@ -1,5 +1,8 @@
 #include "commands/sets/set_command.h"
 
+#include <cstdint>
+#include <vector>
+
 #include "commands/framework/options.h"
 #include "commands/sort/item_writer.h"
 #include "commands/sort/ordered_store.h"
@@ -9,44 +12,46 @@ namespace {
 
 using Store = OrderedStore<StringKey>;
 
-template <typename Copy>
-void copyRest(const Store& store, std::size_t from, Copy& copy) {
-  const auto& records = store.records();
-  for (std::size_t i = from; i < records.size(); ++i) {
-    if (i + kPrefetchDistance < records.size()) {
-      prefetchItem(store.list(), records[i + kPrefetchDistance].item);
-    }
-    copy(store, records[i]);
-  }
-}
+// An item the merge keeps: its position in the first or the second store.
+struct Chosen {
+  std::uint32_t index;
+  bool fromSecond;
+};
 
-// Walks both ordered lists with one cursor each, comparing keys only, and calls
-// `copy(store, record)` for each item the rule keeps, in result order.
-template <typename Copy>
-void merge(const MergeRule& rule, const Store& first, const Store& second, Copy&& copy) {
+// Walks both ordered lists with one cursor each, comparing keys only, and returns the
+// items the rule keeps, in result order.
+std::vector<Chosen> merge(const MergeRule& rule, const Store& first, const Store& second) {
   const auto& a = first.records();
   const auto& b = second.records();
+  std::vector<Chosen> chosen;
+  chosen.reserve((rule.firstOnly || rule.equal || rule.restOfFirst ? a.size() : 0) +
+                 (rule.secondOnly || rule.restOfSecond ? b.size() : 0));
+  auto keep = [&](std::size_t index, bool fromSecond) {
+    chosen.push_back(Chosen{static_cast<std::uint32_t>(index), fromSecond});
+  };
   std::size_t i = 0;
   std::size_t j = 0;
   while (i < a.size() && j < b.size()) {
-    if (i + kPrefetchDistance < a.size()) prefetchItem(first.list(), a[i + kPrefetchDistance].item);
-    if (j + kPrefetchDistance < b.size())
-      prefetchItem(second.list(), b[j + kPrefetchDistance].item);
     const int c = first.compare(a[i], second, b[j]);
     if (c < 0) {
-      if (rule.firstOnly) copy(first, a[i]);
+      if (rule.firstOnly) keep(i, false);
       ++i;
     } else if (c > 0) {
-      if (rule.secondOnly) copy(second, b[j]);
+      if (rule.secondOnly) keep(j, true);
       ++j;
     } else {
-      if (rule.equal) copy(first, a[i]);
+      if (rule.equal) keep(i, false);
       ++i;
       ++j;
     }
   }
-  if (rule.restOfFirst) copyRest(first, i, copy);
-  if (rule.restOfSecond) copyRest(second, j, copy);
+  if (rule.restOfFirst) {
+    for (; i < a.size(); ++i) keep(i, false);
+  }
+  if (rule.restOfSecond) {
+    for (; j < b.size(); ++j) keep(j, true);
+  }
+  return chosen;
 }
 
 }  // namespace
@@ -58,10 +63,11 @@ bool SetCommand::execute(SaoriRequest& record) {
     ItemWriter writer(record, kind, hasOption(options, u's'));
     const Store first(record.argument(1));
     const Store second(record.argument(2));
-    merge(rule_, first, second, [&](const Store&, const auto& r) { writer.measure(r.item); });
-    writer.reserve();
-    merge(rule_, first, second,
-          [&](const Store& s, const auto& r) { writer.write(s.list(), r.item); });
+    const std::vector<Chosen> chosen = merge(rule_, first, second);
+    writer.writeAll(chosen.size(), [&](std::size_t k) {
+      const Store& store = chosen[k].fromSecond ? second : first;
+      return ChosenItem{store.list(), store.records()[chosen[k].index].item};
+    });
     return true;
   } catch (const ConvExcep&) {
     // Only a list too long to index gets here.

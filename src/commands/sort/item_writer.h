@@ -11,14 +11,6 @@
 
 namespace orrery {
 
-// Items come out in key order, scattered over the list text, so each would be a cache
-// miss; writers hint the item this many places ahead.
-inline constexpr std::size_t kPrefetchDistance = 16;
-
-inline void prefetchItem(TextView list, const KeyedItem& item) {
-  prefetchForRead(list.data() + item.offset);
-}
-
 // Which text of an item is written.
 enum class ValueKind {
   kFirstPart,
@@ -35,10 +27,37 @@ inline ValueKind valueKindPreferringSecondPart(TextView options) {
   return ValueKind::kFirstPart;
 }
 
+// An item chosen for output and the list text it was read from.
+struct ChosenItem {
+  TextView list;
+  const KeyedItem& item;
+};
+
 class ItemWriter {
  public:
   ItemWriter(SaoriRequest& record, ValueKind kind, bool joined)
       : record_(record), kind_(kind), joined_(joined) {}
+
+  // Writes `count` items, `itemAt(i)` giving the i-th as a ChosenItem: all are measured
+  // first so that the target is reserved once.
+  template <typename ItemAt>
+  void writeAll(std::size_t count, ItemAt&& itemAt) {
+    for (std::size_t i = 0; i < count; ++i) measure(itemAt(i).item);
+    reserve();
+    // Items come in key order, scattered over their list text; where their text is
+    // copied, fetch a few ahead (views are read later, by the response builder).
+    const bool copiesText = joined_ || kind_ == ValueKind::kPair;
+    for (std::size_t i = 0; i < count; ++i) {
+      if (copiesText && i + kPrefetchDistance < count) {
+        const ChosenItem ahead = itemAt(i + kPrefetchDistance);
+        prefetchForRead(ahead.list.data() + ahead.item.offset);
+      }
+      const ChosenItem chosen = itemAt(i);
+      write(chosen.list, chosen.item);
+    }
+  }
+
+  static constexpr std::size_t kPrefetchDistance = 16;
 
   void measure(const KeyedItem& item) {
     ++count_;

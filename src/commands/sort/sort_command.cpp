@@ -44,19 +44,11 @@ void sortList(TextView list, const SortOptions& options, SaoriRequest& record) {
   // record untouched.
   const OrderedStore<Key> store(list);
   const auto& records = store.records();
-  ItemWriter writer(record, options.value, options.joined);
-  for (const auto& r : records) writer.measure(r.item);
-  writer.reserve();
   const std::size_t n = records.size();
-  for (std::size_t k = 0; k < n; ++k) {
-    // Reversal is the exact reverse of the stored order, equal keys included.
-    const std::size_t i = options.reversed ? n - 1 - k : k;
-    if (k + kPrefetchDistance < n) {
-      const std::size_t ahead = options.reversed ? i - kPrefetchDistance : i + kPrefetchDistance;
-      prefetchItem(list, records[ahead].item);
-    }
-    writer.write(list, records[i].item);
-  }
+  // Reversal is the exact reverse of the stored order, equal keys included.
+  ItemWriter(record, options.value, options.joined).writeAll(n, [&](std::size_t k) {
+    return ChosenItem{list, records[options.reversed ? n - 1 - k : k].item};
+  });
 }
 
 }  // namespace
