@@ -6,6 +6,8 @@
 #include <map>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "commands/framework/request_entry.h"
 
 namespace orrery::test {
@@ -47,6 +49,16 @@ inline Outcome run(IRequestEntry& command, const std::map<std::uint32_t, TextVie
   for (std::size_t i = 0; i < record.values.size(); ++i)
     o.values.push_back(notation(record.values[i]));
   return o;
+}
+
+// Runs `command` and expects it to succeed with exactly these Values and Result.
+inline void expectAnswer(IRequestEntry& command, const std::map<std::uint32_t, TextView>& arguments,
+                         const std::vector<Text>& values, TextView result) {
+  const Outcome o = run(command, arguments);
+  EXPECT_TRUE(o.returned);
+  EXPECT_EQ(o.status, SaoriRequest::kOk);
+  EXPECT_EQ(o.values, values);
+  EXPECT_EQ(o.result, result);
 }
 
 }  // namespace orrery::test

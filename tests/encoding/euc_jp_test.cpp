@@ -7,19 +7,9 @@
 namespace orrery {
 namespace {
 
-struct ConvertCase {
-  const char* name;
-  BytesView input;
-  BytesView expected;
-};
+using test::ConvertCase;
 
-void expectConverts(const ConvertCase& c) {
-  SCOPED_TRACE(c.name);
-  const test::ExactBuffer<char> input(c.input);
-  Bytes out;
-  EXPECT_TRUE(eucJpToShiftJis(input.view(), out));
-  EXPECT_EQ(out, c.expected);
-}
+void expectConverts(const ConvertCase& c) { test::expectConverts(eucJpToShiftJis, c); }
 
 using namespace std::string_view_literals;
 

@@ -9,19 +9,9 @@ namespace {
 
 using namespace std::string_view_literals;
 
-struct ConvertCase {
-  const char* name;
-  BytesView input;
-  BytesView expected;
-};
+using test::ConvertCase;
 
-void expectConverts(const ConvertCase& c) {
-  SCOPED_TRACE(c.name);
-  const test::ExactBuffer<char> input(c.input);
-  Bytes out;
-  EXPECT_TRUE(iso2022JpToShiftJis(input.view(), out));
-  EXPECT_EQ(out, c.expected);
-}
+void expectConverts(const ConvertCase& c) { test::expectConverts(iso2022JpToShiftJis, c); }
 
 TEST(Iso2022JpToShiftJis, SwitchesModesAndMapsPairs) {
   const ConvertCase cases[] = {

@@ -7,6 +7,19 @@ namespace {
 
 using namespace std::string_view_literals;
 
+struct DecodeCase {
+  const char* name;
+  std::string_view bytes;
+  std::u16string_view text;
+};
+
+void expectDecodes(const DecodeCase& c) {
+  SCOPED_TRACE(c.name);
+  std::u16string text;
+  EXPECT_TRUE(platform::cp932ToUtf16(c.bytes, text));
+  EXPECT_EQ(text, c.text);
+}
+
 TEST(CodePage932, DecodesAndEncodesShiftJis) {
   const struct {
     const char* name;
@@ -42,20 +55,11 @@ TEST(CodePage932, EmptyInputFailsAndLeavesTheOutput) {
 
 // What does not convert is replaced and the conversion goes on after it.
 TEST(CodePage932, UndecodableBytesAreReplaced) {
-  const struct {
-    const char* name;
-    std::string_view bytes;
-    std::u16string_view text;
-  } cases[] = {
+  const DecodeCase cases[] = {
       {"undefined double byte", "a\x85\x40z"sv, u"a\u30FBz"sv},
       {"undefined double byte at the end", "a\x85\x40"sv, u"a\u30FB"sv},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    std::u16string text;
-    EXPECT_TRUE(platform::cp932ToUtf16(c.bytes, text));
-    EXPECT_EQ(text, c.text);
-  }
+  for (const DecodeCase& c : cases) expectDecodes(c);
 }
 
 TEST(CodePage932, UnencodableCharactersBecomeTheDefaultCharacter) {
@@ -83,21 +87,12 @@ TEST(CodePage932, UnencodableCharactersBecomeTheDefaultCharacter) {
 // iconv reports these; the module replaces them the way Windows does where Windows has
 // a rule (U+30FB for an unmapped double byte) and with U+FFFD otherwise.
 TEST(CodePage932, PosixReplacementRules) {
-  const struct {
-    const char* name;
-    std::string_view bytes;
-    std::u16string_view text;
-  } cases[] = {
+  const DecodeCase cases[] = {
       {"lone lead byte at the end", "a\x82"sv, u"a\uFFFD"sv},
       {"lead byte before a non-trail byte", "\x82 z"sv, u"\uFFFD z"sv},
       {"undefined single byte", "a\xFDz"sv, u"a\uFFFDz"sv},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    std::u16string text;
-    EXPECT_TRUE(platform::cp932ToUtf16(c.bytes, text));
-    EXPECT_EQ(text, c.text);
-  }
+  for (const DecodeCase& c : cases) expectDecodes(c);
 
   std::string bytes;
   EXPECT_TRUE(platform::utf16ToCp932(u"a\xD83D\xDE00z", bytes));

@@ -26,11 +26,7 @@ TEST(MakePairCommandTest, ZipsTwoLists) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     MakePairCommand command;
-    const Outcome o = run(command, c.arguments);
-    EXPECT_TRUE(o.returned);
-    EXPECT_EQ(o.status, SaoriRequest::kOk);
-    EXPECT_EQ(o.values, c.values);
-    EXPECT_EQ(o.result, c.result);
+    expectAnswer(command, c.arguments, c.values, c.result);
   }
 }
 

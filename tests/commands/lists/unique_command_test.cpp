@@ -36,11 +36,7 @@ TEST(UniqueCommandTest, KeepsTheFirstItemOfEachKeyInKeyOrder) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     UniqueCommand command;
-    const Outcome o = run(command, c.arguments);
-    EXPECT_TRUE(o.returned);
-    EXPECT_EQ(o.status, SaoriRequest::kOk);
-    EXPECT_EQ(o.values, c.values);
-    EXPECT_EQ(o.result, c.result);
+    expectAnswer(command, c.arguments, c.values, c.result);
   }
 }
 

@@ -29,11 +29,7 @@ void checkAll(const Case& c) {
   const char* names[] = {"intersection", "difference", "union", "symmetric_difference"};
   for (int i = 0; i < 4; ++i) {
     SCOPED_TRACE(names[i]);
-    const Outcome o = run(*commands[i], {{1, c.first}, {2, c.second}, {3, c.options}});
-    EXPECT_TRUE(o.returned);
-    EXPECT_EQ(o.status, SaoriRequest::kOk);
-    EXPECT_EQ(o.values, c.expected[i]);
-    EXPECT_EQ(o.result, u"");
+    expectAnswer(*commands[i], {{1, c.first}, {2, c.second}, {3, c.options}}, c.expected[i], u"");
   }
 }
 

@@ -25,11 +25,7 @@ void check(const Case& c) {
   SortCommand command;
   std::map<std::uint32_t, TextView> arguments{{1, c.list}};
   if (c.options) arguments[2] = *c.options;
-  const Outcome o = run(command, arguments);
-  EXPECT_TRUE(o.returned);
-  EXPECT_EQ(o.status, SaoriRequest::kOk);
-  EXPECT_EQ(o.values, c.values);
-  EXPECT_EQ(o.result, c.result);
+  expectAnswer(command, arguments, c.values, c.result);
 }
 
 TEST(SortCommandTest, OptionLetters) {
