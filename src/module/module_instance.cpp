@@ -19,7 +19,11 @@ void onProcessAttach(void* instanceHandle) noexcept {
   ensureModule();
 }
 
-void onProcessDetach() noexcept {
+void onProcessDetach(bool processEnding) noexcept {
+  if (processEnding) {
+    gModule = nullptr;
+    return;
+  }
   destroyModule();
   platform::releaseCodePage();
   platform::destroyPrivateLocale();

@@ -5,9 +5,14 @@
 namespace orrery {
 
 // Process attach: keep the instance handle, create the private locale and the module
-// object. Process detach: destroy whatever is left. Neither throws.
+// object. Process detach: destroy whatever is left: the module object, the code page
+// converters and the private locale. Detach is the one owner of that teardown; no object
+// of static storage in the module has a destructor of its own. `processEnding` is true
+// when the whole process is going away and the system reclaims everything itself (Windows
+// at process end, where other threads were stopped wherever they stood and the heap may
+// be inconsistent); detach then frees nothing. Neither throws.
 void onProcessAttach(void* instanceHandle) noexcept;
-void onProcessDetach() noexcept;
+void onProcessDetach(bool processEnding = false) noexcept;
 
 // The module object, or null after unload or a failed creation.
 IModule* currentModule() noexcept;

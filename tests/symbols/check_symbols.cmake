@@ -1,5 +1,6 @@
 # What the built module shows its host: exactly the four entry points, imports from the
-# system only, and no code of its own that prints, asserts or ends the process.
+# system only, and no code of its own that prints, asserts, ends the process or has a
+# static destructor.
 #
 # cmake -DMODULE=<.so or .dll> -DFORMAT=ELF|PE -DNM=<nm> -DOBJDUMP=<objdump>
 #       -DOWN_CODE=<archives and objects of the module, separated by |> -P check_symbols.cmake
@@ -13,6 +14,10 @@ set(forbidden
     printf vprintf fprintf vfprintf puts fputs fputc putchar putc fwrite perror write
     wprintf fwprintf setlocale _wsetlocale
     _ZSt4cout _ZSt4cerr _ZSt4clog _ZSt5wcout _ZSt5wcerr _ZSt5wclog)
+# How compilers register the destructor of an object of static storage. Such a destructor
+# runs among the exit handlers, in an order of the C runtime's choosing relative to process
+# detach, which alone tears the module down.
+set(static_destructors __cxa_atexit atexit _onexit)
 set(allowed_dlls KERNEL32.dll msvcrt.dll USER32.dll ADVAPI32.dll ntdll.dll)
 
 set(failures "")
@@ -110,6 +115,10 @@ foreach(file IN LISTS own_code)
       get_filename_component(short ${file} NAME)
       list(APPEND failures "${short} calls ${name}")
     endif()
+    if(name IN_LIST static_destructors)
+      get_filename_component(short ${file} NAME)
+      list(APPEND failures "${short} gives an object of static storage a destructor (${name})")
+    endif()
   endforeach()
 endforeach()
 
@@ -117,4 +126,4 @@ if(failures)
   list(JOIN failures "\n  " text)
   message(FATAL_ERROR "module symbols:\n  ${text}")
 endif()
-message(STATUS "exports: ${exports}; no printing, asserting or exiting in the module's code")
+message(STATUS "exports: ${exports}; no printing, asserting, exiting or static destructors in the module's code")

@@ -3,6 +3,7 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <type_traits>
 
 #include "platform/platform.h"
 
@@ -16,15 +17,16 @@ constexpr char kDefaultChar = '?';
 
 const iconv_t kNoDescriptor = reinterpret_cast<iconv_t>(-1);
 
-// One descriptor per direction, opened on first use and kept until the module is
-// unloaded (a host that loads and unloads the module repeatedly must not leak one per
-// cycle); each use resets its shift state first.
+// One descriptor per direction, opened on first use and kept until process detach (a
+// host that loads and unloads the module repeatedly must not leak one per cycle); each
+// use resets its shift state first. Process detach is the only place that closes it: a
+// destructor would run among the exit handlers, before or after detach as the C runtime
+// pleases, so the type has none.
 class CachedDescriptor {
  public:
   constexpr CachedDescriptor(const char* to, const char* from) : to_(to), from_(from) {}
   CachedDescriptor(const CachedDescriptor&) = delete;
   CachedDescriptor& operator=(const CachedDescriptor&) = delete;
-  ~CachedDescriptor() { release(); }
 
   void release() {
     if (open_) iconv_close(cd_);
@@ -49,8 +51,10 @@ class CachedDescriptor {
   bool open_ = false;
 };
 
-CachedDescriptor gDecoder(kUtf16, "CP932");
-CachedDescriptor gEncoder("CP932", kUtf16);
+static_assert(std::is_trivially_destructible_v<CachedDescriptor>);
+
+constinit CachedDescriptor gDecoder(kUtf16, "CP932");
+constinit CachedDescriptor gEncoder("CP932", kUtf16);
 
 bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 bool isTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
