@@ -12,6 +12,9 @@ add_custom_command(
   COMMENT "Extracting the C host example from docs/hosts.md")
 add_executable(orrery_doc_host ${ORRERY_DOC_DIR}/host.c)
 target_link_libraries(orrery_doc_host PRIVATE orrery_options ${CMAKE_DL_LIBS})
+# Linked by the C++ driver: a sanitized module needs the sanitizers' C++ runtime parts,
+# which a C link leaves out.
+set_target_properties(orrery_doc_host PROPERTIES LINKER_LANGUAGE CXX)
 add_dependencies(orrery_doc_host orrery)
 if(WIN32)
   set(ORRERY_DOC_HOST_ARGS orrery.dll)  # found beside the program
