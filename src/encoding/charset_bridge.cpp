@@ -1,5 +1,6 @@
 #include "encoding/charset_bridge.h"
 
+#include "encoding/charset_name.h"
 #include "encoding/euc_jp.h"
 #include "encoding/iso2022_jp.h"
 #include "encoding/utf8.h"
@@ -9,12 +10,8 @@
 namespace orrery {
 namespace {
 
-// The header begins with CR LF, so it is found only after the request line; each value
-// carries its CR LF, so a value with anything after it is not recognised.
+// The header begins with CR LF, so it is found only after the request line.
 constexpr BytesView kCharsetHeader = "\r\nCharset: ";
-constexpr BytesView kUtf8Value = "UTF-8\r\n";
-constexpr BytesView kEucJpValue = "EUC-JP\r\n";
-constexpr BytesView kIso2022JpValue = "ISO-2022-JP\r\n";
 
 constexpr TextView kUtf8Name = u"UTF-8";
 constexpr TextView kShiftJisName = u"Shift_JIS";
@@ -33,11 +30,15 @@ bool decodeThroughShiftJis(Converter convert, BytesView bytes, Text& text) {
 bool decodeRequest(BytesView bytes, Text& text) {
   const std::size_t header = bytes.find(kCharsetHeader);
   if (header != BytesView::npos) {
-    const BytesView value = bytes.substr(header + kCharsetHeader.size());
-    if (value.starts_with(kUtf8Value)) return decodeUtf8(bytes, text);
-    if (value.starts_with(kEucJpValue)) return decodeThroughShiftJis(eucJpToShiftJis, bytes, text);
-    if (value.starts_with(kIso2022JpValue)) {
-      return decodeThroughShiftJis(iso2022JpToShiftJis, bytes, text);
+    switch (charsetOfValueLine(bytes.substr(header + kCharsetHeader.size()))) {
+      case RequestCharset::kUtf8:
+        return decodeUtf8(bytes, text);
+      case RequestCharset::kEucJp:
+        return decodeThroughShiftJis(eucJpToShiftJis, bytes, text);
+      case RequestCharset::kIso2022Jp:
+        return decodeThroughShiftJis(iso2022JpToShiftJis, bytes, text);
+      case RequestCharset::kShiftJis:
+        break;
     }
   }
   return toWide(bytes, kCodePage932, text);
@@ -59,7 +60,8 @@ bool fromWide(TextView text, unsigned codePage, Bytes& bytes) {
 bool buildResponse8(SaoriRequest& record, Bytes& out) {
   Text response;
   buildResponse(record, response);
-  if (record.charset != kUtf8Name) record.charset = kShiftJisName;
+  record.charset =
+      charsetNamed(record.charset) == RequestCharset::kUtf8 ? kUtf8Name : kShiftJisName;
   response.append(u"Charset: ");
   response.append(record.charset);
   response.append(u"\r\n\r\n");

@@ -9,9 +9,10 @@ namespace orrery {
 inline constexpr unsigned kCodePage932 = 932;
 
 // Fills `text` (empty when called) from the 8-bit request: the first "\r\nCharset: "
-// header in the raw bytes picks UTF-8, EUC-JP or ISO-2022-JP when its value is exactly
-// one of those followed by CR LF; anything else is decoded as code page 932. The
-// result flag is advisory: whatever text was produced is parsed.
+// header in the raw bytes picks UTF-8, EUC-JP or ISO-2022-JP when its value, up to its
+// CR LF, names one of those in any spelling that charsetNamed knows; anything else is
+// decoded as code page 932. The result flag is advisory: whatever text was produced is
+// parsed.
 bool decodeRequest(BytesView bytes, Text& text);
 
 // Fills `bytes` (empty when called) with `text` in the charset named "UTF-8" (the
@@ -26,9 +27,9 @@ bool fromWide(TextView text, unsigned codePage, Bytes& bytes);
 
 // Builds the complete 8-bit response for a finished record into `out` (empty when
 // called): the UTF-16 response, a Charset line and the closing empty line, encoded in
-// the response charset. Rewrites record.charset to that charset ("UTF-8" stays, every
-// other value becomes "Shift_JIS"). Returns true, also when encoding failed and `out`
-// stayed empty.
+// the response charset. Rewrites record.charset to that charset ("UTF-8" for a value
+// that charsetNamed reads as UTF-8, "Shift_JIS" for every other value). Returns true, also when
+// encoding failed and `out` stayed empty.
 bool buildResponse8(SaoriRequest& record, Bytes& out);
 
 }  // namespace orrery

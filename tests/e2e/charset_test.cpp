@@ -34,7 +34,10 @@ TEST_F(CharsetTest, EachRequestCharsetIsAnsweredInItsResponseCharset) {
       {"UTF-8", versionQuery("UTF-8", "\xE6\x97\xA5\xE6\x9C\xAC\xF0\x9F\x98\x80"), kNoContentUtf8},
       {"EUC-JP", versionQuery("EUC-JP", "\xC6\xFC\xCB\xDC\x8E\xB1"), kNoContentShiftJis},
       {"ISO-2022-JP", versionQuery("ISO-2022-JP", "\x1B$BF|K\\\x1B(B"), kNoContentShiftJis},
-      {"unknown value", versionQuery("utf-8", "\x93\xFA"), kNoContentShiftJis},
+      {"utf-8 in lower case", versionQuery("utf-8", "\xE6\x97\xA5"), kNoContentUtf8},
+      {"UTF8 with a trailing blank", versionQuery("UTF8 ", "\xE6\x97\xA5"), kNoContentUtf8},
+      {"EUC_JP", versionQuery("EUC_JP", "\xC6\xFC"), kNoContentShiftJis},
+      {"unknown value", versionQuery("UTF-16", "\x93\xFA"), kNoContentShiftJis},
       {"empty request", "", kBadRequestShiftJis},
   };
   for (const auto& c : cases) {
@@ -93,6 +96,13 @@ TEST_F(CharsetTest, JapaneseTextTravelsThroughACommandInEveryCharset) {
        pairAnswer("\x93\xFA\x96\x7B\xB1", "Shift_JIS")},
       {"ISO-2022-JP answered in Shift_JIS", makePair("ISO-2022-JP", "\x1B$BF|K\\\x1B(B"),
        pairAnswer("\x93\xFA\x96\x7B", "Shift_JIS")},
+      // Spellings hosts write: 亜, full-width ａ and あ come back whole.
+      {"EUC_JP", makePair("EUC_JP", "\xB0\xA1\xA3\xE1\xA4\xA2"),
+       pairAnswer("\x88\x9F\x82\x81\x82\xA0", "Shift_JIS")},
+      {"utf-8", makePair("utf-8", "\xE4\xBA\x9C\xEF\xBD\x81\xE3\x81\x82"),
+       pairAnswer("\xE4\xBA\x9C\xEF\xBD\x81\xE3\x81\x82", "UTF-8")},
+      {"UTF8 with a trailing blank", makePair("UTF8 ", "\xE4\xBA\x9C\xEF\xBD\x81\xE3\x81\x82"),
+       pairAnswer("\xE4\xBA\x9C\xEF\xBD\x81\xE3\x81\x82", "UTF-8")},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

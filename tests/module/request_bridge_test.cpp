@@ -96,7 +96,7 @@ TEST(RequestBridge, DecodingFailuresAreAnsweredInTheParsedCharset) {
       {"ISO-2022-JP without its closing escape",
        echoRequest("Charset: ISO-2022-JP\r\n", "\x1B$B$\""),
        "SAORI/1.0 400 Bad Request\r\nCharset: Shift_JIS\r\n\r\n"},
-      {"lower-case value is code page 932", echoRequest("Charset: utf-8\r\n", kShiftJis),
+      {"an unknown value is code page 932", echoRequest("Charset: UTF-16\r\n", kShiftJis),
        echoResponse(kShiftJis, "Shift_JIS")},
   };
   for (const auto& c : cases) {
