@@ -250,9 +250,7 @@ int run(const CallOptions& o) {
       return usageError(error);
     }
   }
-  const bool keepContent =
-      o.action == Action::kExecute &&
-      refusalDependsOnContent(std::u16string(o.words[0].begin(), o.words[0].end()), o.words.size());
+  const bool keepContent = o.action == Action::kExecute && refusalDependsOnContent(o.words);
 
   std::string rawOut;
   std::string shown;          // the response as UTF-8, when it had to be converted

@@ -148,9 +148,17 @@ const std::vector<std::string>& commandNames() {
   return kNames;
 }
 
-bool refusalDependsOnContent(const std::u16string& command, std::size_t wordCount) {
-  return wordCount > 1 &&
-         (command == u"sort" || command == u"shuffle_n" || command == u"make_pair");
+bool refusalDependsOnContent(const std::vector<std::string>& words) {
+  if (words.size() < 2) return false;
+  if (words[0] == "shuffle_n" || words[0] == "make_pair") return true;
+  if (words[0] != "sort") return false;
+  // Text and length keys never fail; options from a file are not known yet.
+  const std::string options = words.size() > 2 ? words[2] : "";
+  if (options.starts_with('@')) return true;
+  const bool text = options.find('S') != std::string::npos;
+  const bool length =
+      options.find('L') != std::string::npos && options.find('F') == std::string::npos;
+  return !text && !length;
 }
 
 std::string refusalHint(const std::vector<std::u16string>& words, char16_t decimalPoint) {

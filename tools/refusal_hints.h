@@ -9,9 +9,9 @@ namespace orrery::host {
 // The nine commands, in the order the reference lists them.
 const std::vector<std::string>& commandNames();
 
-// Whether a 400 for this command can come from the contents of its arguments (and the
-// tool must keep them to explain it).
-bool refusalDependsOnContent(const std::u16string& command, std::size_t wordCount);
+// Whether a 400 for the command line `words` (UTF-8, before reading any file) can come
+// from the contents of its arguments, so that the tool must keep them to explain it.
+bool refusalDependsOnContent(const std::vector<std::string>& words);
 
 // One line of explanation for a 400 answer to Argument0..N = `words`, or empty when the
 // cause is not certain. `decimalPoint` is the one the module reads floats with.
