@@ -1,181 +1,358 @@
 // orrery-call: sends one request to a built Orrery module and prints the answer.
-//
-//   orrery-call [--module PATH] [--entry w|8] [--charset NAME] COMMAND [ARGUMENT...]
-//   orrery-call [--module PATH] [--entry w|8] [--charset NAME] --version
-//   orrery-call [--module PATH] [--entry w|8] --raw   < request > response
-//
-// Arguments become Argument1, Argument2, ...; inside them \1 and \2 stand for the pair
-// and list separators (also \\ \t \n \r \xHH \uHHHH).
+// The reference of options and commands is docs/commands.md (also --help, help COMMAND).
 #include <cstdio>
-#include <iostream>
-#include <iterator>
-#include <optional>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "call_options.h"
+#include "command_reference.h"
 #include "encoding/utf8.h"
+#include "list_input.h"
 #include "module_loader.h"
 #include "platform/platform.h"
+#include "refusal_hints.h"
 #include "request_text.h"
+#include "response_display.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace {
 
-using orrery::host::ModuleLoader;
+using namespace orrery::host;
 
 constexpr const char* kUsage =
-    "usage: orrery-call [--module PATH] [--entry w|8] [--charset NAME] COMMAND [ARGUMENT...]\n"
-    "       orrery-call [--module PATH] [--entry w|8] [--charset NAME] --version\n"
+    "usage: orrery-call [OPTION...] COMMAND [ARGUMENT...]\n"
+    "       orrery-call [OPTION...] --version\n"
     "       orrery-call [--module PATH] [--entry w|8] --raw < request > response\n"
-    "\n"
-    "  --module PATH   the module to load (default: " ORRERY_DEFAULT_MODULE
-    ")\n"
-    "  --entry w|8     send through requestw (UTF-16, default) or request (8-bit)\n"
-    "  --charset NAME  8-bit charset: Shift_JIS (default), UTF-8, EUC-JP, ISO-2022-JP\n"
-    "  --raw           send standard input unchanged, write the response bytes unchanged\n"
-    "  --version       send the version query\n"
-    "In arguments, \\1 and \\2 are U+0001 and U+0002; also \\\\ \\t \\n \\r \\xHH \\uHHHH.\n";
+    "       orrery-call help [COMMAND] | --help | --tool-version\n";
 
-struct Options {
-  std::string module = ORRERY_DEFAULT_MODULE;
-  bool wide = true;
-  std::string charset;
-  bool raw = false;
-  bool version = false;
-  std::vector<std::string> words;  // command name and its arguments
-};
+constexpr const char* kOptions =
+    "Options (anywhere before --; after the command name only the -- forms):\n"
+    "  --module PATH     the module to load (default: %s)\n"
+    "  --entry w|8       requestw (UTF-16) or request (8-bit); default: requestw, or for\n"
+    "                    a list from a file or over 64 KiB, request with UTF-8\n"
+    "  --charset NAME    8-bit entry in Shift_JIS, UTF-8, EUC-JP or ISO-2022-JP (any case)\n"
+    "  --output text|lines|raw\n"
+    "                    text: the answer, escaped (default); lines: the Result's items\n"
+    "                    and the Values, one per line; raw: the response bytes unchanged\n"
+    "  --lines           an @FILE argument holds one item per line\n"
+    "  --raw             send standard input unchanged, write the response unchanged\n"
+    "  --version         send the version query\n"
+    "  --tool-version    print the versions of the tool and of the project\n"
+    "  --help            this text;  help COMMAND: the command's full reference\n"
+    "Arguments: \\1 \\2 are U+0001 U+0002; also \\\\ \\t \\n \\r \\xHH \\uHHHH.\n"
+    "@FILE reads an argument from a UTF-8 file, @- from standard input.\n"
+    "Exit status: 0 for a 2xx answer, 1 for any other, 2 for a usage or loading error.\n"
+    "\nCommands:\n";
+
+constexpr std::size_t kBigRequest = std::size_t{64} << 10;
+constexpr std::string_view kUtf8Trailer = "Charset: UTF-8\r\n\r\n";
+
+std::string defaultModule() {
+#ifndef _WIN32
+  // An installed tool whose build tree is gone finds the module by its soname.
+  if (access(ORRERY_DEFAULT_MODULE, F_OK) != 0) return ORRERY_MODULE_SONAME;
+#endif
+  return ORRERY_DEFAULT_MODULE;
+}
 
 int usageError(const std::string& message) {
-  std::cerr << "orrery-call: " << message << "\n\n" << kUsage;
+  std::fprintf(stderr, "orrery-call: %s\n%sSee orrery-call --help.\n", message.c_str(), kUsage);
   return 2;
 }
 
-std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
-  Options o;
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    auto next = [&]() -> std::optional<std::string> {
-      if (i + 1 >= argc) return std::nullopt;
-      return std::string(argv[++i]);
-    };
-    if (!o.words.empty()) {
-      o.words.push_back(a);  // everything after the command name is an argument
-    } else if (a == "--module") {
-      auto v = next();
-      if (!v) return error = "--module needs a path", std::nullopt;
-      o.module = *v;
-    } else if (a == "--entry") {
-      auto v = next();
-      if (!v || (*v != "w" && *v != "8")) return error = "--entry takes w or 8", std::nullopt;
-      o.wide = *v == "w";
-    } else if (a == "--charset") {
-      auto v = next();
-      if (!v) return error = "--charset needs a name", std::nullopt;
-      o.charset = *v;
-      o.wide = false;
-    } else if (a == "--raw") {
-      o.raw = true;
-    } else if (a == "--version") {
-      o.version = true;
-    } else if (a == "--help" || a == "-h") {
-      std::cout << kUsage;
-      std::exit(0);
-    } else if (a.starts_with("--")) {
-      return error = "unknown option " + a, std::nullopt;
-    } else {
-      o.words.push_back(a);
-    }
-  }
-  if (!o.raw && !o.version && o.words.empty()) return error = "no command given", std::nullopt;
-  if (!o.charset.empty() && !orrery::host::isKnownCharset(o.charset)) {
-    return error = "unknown charset " + o.charset, std::nullopt;
-  }
-  return o;
+void printHelp() {
+  std::printf("%s\n", kUsage);
+  std::printf(kOptions, defaultModule().c_str());
+  std::fputs(commandSummaries().c_str(), stdout);
+  std::fputs("\nFull reference: orrery-call help COMMAND, or docs/commands.md.\n", stdout);
 }
 
-std::string readAll(std::FILE* f) {
+void writeBytes(std::string_view bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
+
+std::string toBytes(std::u16string_view text) {
+  std::string bytes;
+  orrery::encodeUtf8(text, bytes);
+  return bytes;
+}
+
+std::string readStdin() {
   std::string data;
-  char buffer[65536];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) data.append(buffer, n);
+  appendFile(stdin, 0, data);
   return data;
 }
 
-int statusExitCode(const std::u16string& response) {
-  // "SAORI/1.0 2xx" is success; anything else is reported through the exit code.
-  return response.size() > 10 && response[10] == u'2' ? 0 : 1;
+// The built request: UTF-8 bytes and where each argument's text lies in them.
+struct BuiltRequest {
+  std::string bytes;
+  std::vector<std::pair<std::size_t, std::size_t>> arguments;
+};
+
+bool buildRequest(const CallOptions& o, const std::string& charset, BuiltRequest& request,
+                  std::string& error) {
+  std::string& r = request.bytes;
+  std::size_t reserve = 64;
+  std::vector<std::FILE*> files(o.words.size(), nullptr);
+  bool stdinUsed = false;
+  for (std::size_t i = 0; i < o.words.size(); ++i) {
+    const std::string& w = o.words[i];
+    reserve += 24 + w.size();
+    if (i == 0 || w.size() < 2 || w[0] != '@') continue;
+    if (w == "@-") {
+      if (stdinUsed) return error = "standard input can be read for one argument only", false;
+      stdinUsed = true;
+      continue;
+    }
+    files[i] = openForReading(w.substr(1));
+    if (files[i] == nullptr) {
+      for (std::FILE* f : files) {
+        if (f != nullptr) std::fclose(f);
+      }
+      return error = "cannot read " + w.substr(1) + ": " + std::strerror(errno), false;
+    }
+    reserve += fileSize(files[i]);
+  }
+  r.reserve(reserve);
+  r = "EXECUTE SAORI/1.0\r\n";
+  if (!charset.empty()) r += "Charset: " + charset + "\r\n";
+  r += "Sender: orrery-call\r\n";
+  bool ok = true;
+  for (std::size_t i = 0; i < o.words.size() && ok; ++i) {
+    const std::string& w = o.words[i];
+    r += "Argument" + std::to_string(i) + ": ";
+    const std::size_t begin = r.size();
+    const bool fromFile = i > 0 && w.size() >= 2 && w[0] == '@';
+    if (files[i] != nullptr) {
+      ok = appendFile(files[i], fileSize(files[i]), r);
+      std::fclose(files[i]);
+      if (!ok) error = "cannot read " + w.substr(1);
+    } else if (fromFile) {
+      const std::string in = readStdin();
+      r += in;
+    } else {
+      r += w;
+    }
+    if (!ok) break;
+    const std::size_t end = prepareArgument(r, begin, r.size(), fromFile, o.lines, error);
+    if (end == std::string::npos) {
+      error = "Argument" + std::to_string(i) + (fromFile ? " (" + w + ")" : "") + ": " + error;
+      ok = false;
+      break;
+    }
+    r.resize(end);
+    request.arguments.emplace_back(begin, end);
+    r += "\r\n";
+  }
+  for (std::size_t i = 0; i < files.size() && !ok; ++i) {
+    if (files[i] != nullptr && i > request.arguments.size()) std::fclose(files[i]);
+  }
+  r += "\r\n";
+  return ok;
 }
 
-}  // namespace
+// Legacy charsets change what the module reads for characters outside ASCII, so the
+// tool explains refusals there only for plain ASCII requests.
+bool survivesLegacyCharset(std::string_view bytes) {
+  for (unsigned char c : bytes) {
+    if (!(c == 1 || c == 2 || c == '\t' || (c >= 0x20 && c < 0x7F))) return false;
+  }
+  return true;
+}
 
-int main(int argc, char** argv) {
+void printHint(const BuiltRequest& request, const std::vector<std::string>& words, bool contentKept,
+               bool legacy) {
+  std::vector<std::u16string> texts(words.size());
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    if (i > 0 && !contentKept) continue;  // the hint then needs only the name and the count
+    const auto [begin, end] = request.arguments[i];
+    const std::string_view text = std::string_view(request.bytes).substr(begin, end - begin);
+    if (legacy && !survivesLegacyCharset(text)) return;
+    appendUtf16(text, texts[i]);
+  }
+  const std::string hint = refusalHint(texts, orrery::platform::decimalPoint());
+  if (!hint.empty()) std::fprintf(stderr, "orrery-call: %s\n", hint.c_str());
+}
+
+// Sends `text` (UTF-8) through requestw and returns the response as UTF-8; with `rawOut`
+// set it gets the UTF-16LE bytes instead.
+std::string requestWide(ModuleLoader& module, std::string_view text, std::string* rawOut) {
+  std::u16string wide;
+  appendUtf16(text, wide);
+  const std::u16string response = module.requestw(wide);
+  if (rawOut != nullptr) {
+    rawOut->resize(response.size() * 2);
+    std::memcpy(rawOut->data(), response.data(), rawOut->size());  // little-endian platforms only
+  }
+  return toBytes(response);
+}
+
+int run(const CallOptions& o) {
+  const std::string modulePath = o.module.empty() ? defaultModule() : o.module;
+  ModuleLoader module(modulePath);
+  if (!module.ok()) {
+    std::fprintf(stderr, "orrery-call: cannot load %s: %s\n", modulePath.c_str(),
+                 module.error().c_str());
+    return 2;
+  }
+  module.load(directoryOf(modulePath));
+
+  if (o.action == Action::kRaw) {
+    const std::string in = readStdin();
+    std::string out;
+    int code;
+    if (o.entry == Entry::kWide) {
+      std::u16string text(in.size() / 2, u'\0');
+      std::memcpy(text.data(), in.data(), text.size() * 2);
+      const std::u16string response = module.requestw(text);
+      out.resize(response.size() * 2);
+      std::memcpy(out.data(), response.data(), out.size());
+      code = statusExitCode(toBytes(response.substr(0, 16)));
+    } else {
+      out = module.request(in);
+      code = statusExitCode(out);
+    }
+    writeBytes(out);
+    module.unload();
+    return code;
+  }
+
+  // The entry: 8-bit with UTF-8 for big lists, where it gives the same answer as
+  // requestw with half the bytes.
+  bool eightBit = o.entry == Entry::kEightBit;
+  bool autoUtf8 = false;
+  if (o.entry == Entry::kAuto && o.output != Output::kRaw && o.action == Action::kExecute) {
+    std::size_t size = 0;
+    for (std::size_t i = 1; i < o.words.size(); ++i) {
+      size += o.words[i].size();
+      autoUtf8 = autoUtf8 || (o.words[i].size() >= 2 && o.words[i][0] == '@');
+    }
+    autoUtf8 = autoUtf8 || size >= kBigRequest;
+    eightBit = autoUtf8;
+  }
+  const std::string charset = autoUtf8 ? "UTF-8" : eightBit ? o.charset : "";
+  const bool legacy = eightBit && charset != "UTF-8";
+
+  BuiltRequest request;
+  if (o.action == Action::kVersionQuery) {
+    request.bytes = "GET Version SAORI/1.0\r\n";
+    if (!charset.empty()) request.bytes += "Charset: " + charset + "\r\n";
+    request.bytes += "\r\n";
+  } else {
+    std::string error;
+    if (!buildRequest(o, charset, request, error)) {
+      module.unload();
+      return usageError(error);
+    }
+  }
+  const bool keepContent = o.action == Action::kExecute && refusalDependsOnContent(o.words);
+
+  std::string rawOut;
+  std::string shown;          // the response as UTF-8, when it had to be converted
+  std::string_view response;  // the response as UTF-8
+  void* block = nullptr;
+  if (eightBit && !legacy) {
+    // The request goes over as it was built: one copy into the host's block.
+    long length = static_cast<long>(request.bytes.size());
+    void* in = ModuleLoader::allocateBlock(request.bytes.size());
+    std::memcpy(in, request.bytes.data(), request.bytes.size());
+    if (!keepContent && o.action == Action::kExecute) {
+      const std::string head = request.bytes.substr(
+          request.arguments[0].first, request.arguments[0].second - request.arguments[0].first);
+      std::string().swap(request.bytes);
+      request.bytes = head;
+      request.arguments = {{0, head.size()}};
+    }
+    block = module.rawRequest(in, &length);
+    if (block == nullptr) throw std::runtime_error("the module returned no response block");
+    response = std::string_view(static_cast<const char*>(block), static_cast<std::size_t>(length));
+    if (o.output == Output::kRaw) rawOut = std::string(response);
+    if (autoUtf8 && response.ends_with(kUtf8Trailer)) response.remove_suffix(kUtf8Trailer.size());
+  } else if (eightBit) {
+    std::u16string text;
+    appendUtf16(request.bytes, text);
+    const std::string bytes = module.request(encodeRequest(text, charset));
+    rawOut = bytes;
+    shown = toBytes(decodeResponse(bytes));
+    response = shown;
+  } else {
+    shown = requestWide(module, request.bytes, o.output == Output::kRaw ? &rawOut : nullptr);
+    response = shown;
+  }
+
+  const int code = statusExitCode(response);
+  {
+    OutputSink out(stdout);
+    if (o.output == Output::kRaw) {
+      writeBytes(rawOut);
+    } else if (o.output == Output::kLines) {
+      showLines(response, out);
+    } else {
+      showResponse(response, out);
+    }
+  }
+  const bool badRequest = response.starts_with("SAORI/1.0 400");
+  ModuleLoader::freeBlock(block);
+  if (badRequest && o.action == Action::kExecute) printHint(request, o.words, keepContent, legacy);
+  module.unload();
+  return code;
+}
+
+int toolMain(const std::vector<std::string>& args) {
   std::string error;
-  auto options = parseOptions(argc, argv, error);
+  const auto options = parseCallOptions(args, error);
   if (!options) return usageError(error);
+  switch (options->action) {
+    case Action::kHelp:
+      printHelp();
+      return 0;
+    case Action::kCommandHelp: {
+      const std::string_view section = commandSection(options->words[1]);
+      if (section.empty()) {
+        std::vector<std::u16string> name{
+            std::u16string(options->words[1].begin(), options->words[1].end())};
+        return usageError(refusalHint(name, u'.'));
+      }
+      writeBytes(section);
+      return 0;
+    }
+    case Action::kToolVersion:
+      std::printf("orrery-call %s\nOrrery %s\n", ORRERY_TOOL_VERSION, ORRERY_PROJECT_VERSION);
+      return 0;
+    default:
+      break;
+  }
 #ifdef _WIN32
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
 #endif
   orrery::platform::createPrivateLocale();
-
-  ModuleLoader module(options->module);
-  if (!module.ok()) {
-    std::cerr << "orrery-call: cannot load " << options->module << ": " << module.error() << "\n";
+  try {
+    return run(*options);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "orrery-call: %s\n", e.what());
     return 2;
   }
-  module.load(orrery::host::directoryOf(options->module));
-
-  int exitCode = 0;
-  try {
-    if (options->raw) {
-      const std::string in = readAll(stdin);
-      std::string out;
-      if (options->wide) {
-        std::u16string text(in.size() / 2, u'\0');
-        for (std::size_t i = 0; i < text.size(); ++i) {
-          text[i] = static_cast<char16_t>(static_cast<unsigned char>(in[2 * i]) |
-                                          (static_cast<unsigned char>(in[2 * i + 1]) << 8));
-        }
-        for (char16_t u : module.requestw(text)) {
-          out.push_back(static_cast<char>(u & 0xFF));
-          out.push_back(static_cast<char>(u >> 8));
-        }
-      } else {
-        out = module.request(in);
-      }
-      std::fwrite(out.data(), 1, out.size(), stdout);
-    } else {
-      std::vector<std::u16string> arguments;
-      for (const std::string& word : options->words) {
-        auto unescaped = orrery::host::unescapeArgument(word, error);
-        if (!unescaped) {
-          module.unload();
-          return usageError(error);
-        }
-        arguments.push_back(*unescaped);
-      }
-      const std::u16string requestText =
-          options->version
-              ? orrery::host::versionRequest(options->wide ? "" : options->charset)
-              : orrery::host::executeRequest(arguments, options->wide ? "" : options->charset);
-      std::u16string response;
-      if (options->wide) {
-        response = module.requestw(requestText);
-      } else {
-        response = orrery::host::decodeResponse(
-            module.request(orrery::host::encodeRequest(requestText, options->charset)));
-      }
-      std::cout << orrery::host::readableResponse(response);
-      exitCode = statusExitCode(response);
-    }
-  } catch (const std::exception& e) {
-    std::cerr << "orrery-call: " << e.what() << "\n";
-    exitCode = 2;
-  }
-  module.unload();
-  return exitCode;
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// The wide command line, so that arguments outside the ANSI code page arrive intact.
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) {
+    args.push_back(toBytes(std::u16string_view(reinterpret_cast<const char16_t*>(argv[i]))));
+  }
+  return toolMain(args);
+}
+#else
+int main(int argc, char** argv) {
+  return toolMain(std::vector<std::string>(argv + 1, argv + argc));
+}
+#endif

@@ -178,29 +178,6 @@ std::u16string decodeResponse(const std::string& bytes) {
   return text;
 }
 
-std::string readableResponse(const std::u16string& response) {
-  std::u16string shown;
-  for (std::size_t i = 0; i < response.size(); ++i) {
-    const char16_t c = response[i];
-    if (c == u'\r' && i + 1 < response.size() && response[i + 1] == u'\n') continue;
-    if (c == u'\x0001') {
-      shown += u"\\1";
-    } else if (c == u'\x0002') {
-      shown += u"\\2";
-    } else if (c < 0x20 && c != u'\n') {
-      static constexpr char16_t kHex[] = u"0123456789ABCDEF";
-      shown += u"\\x";
-      shown.push_back(kHex[c >> 4]);
-      shown.push_back(kHex[c & 0xF]);
-    } else {
-      shown.push_back(c);
-    }
-  }
-  std::string out;
-  encodeUtf8(shown, out);
-  return out;
-}
-
 std::string directoryOf(const std::string& path) {
   const std::size_t slash = path.find_last_of("/\\");
   return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);

@@ -20,10 +20,6 @@ std::string encodeRequest(const std::u16string& text, const std::string& charset
 // Decodes an 8-bit response by its Charset line.
 std::u16string decodeResponse(const std::string& bytes);
 
-// The response as UTF-8 for a terminal: line ends as newlines, U+0001 and U+0002 shown
-// as \1 and \2, other control characters as \xHH.
-std::string readableResponse(const std::u16string& response);
-
 // The folder part of a path, with its trailing separator.
 std::string directoryOf(const std::string& path);
 

@@ -1,0 +1,150 @@
+#include "call_options.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+namespace orrery::host {
+namespace {
+
+bool equalsIgnoringCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+}  // namespace
+
+std::string canonicalCharset(const std::string& name) {
+  static constexpr std::array<const char*, 4> kNames = {"Shift_JIS", "UTF-8", "EUC-JP",
+                                                        "ISO-2022-JP"};
+  for (const char* known : kNames) {
+    if (equalsIgnoringCase(name, known)) return known;
+  }
+  return {};
+}
+
+std::optional<CallOptions> parseCallOptions(const std::vector<std::string>& args,
+                                            std::string& error) {
+  CallOptions o;
+  bool entryGiven = false;
+  bool versionQuery = false;
+  bool raw = false;
+  bool help = false;
+  bool toolVersion = false;
+  bool optionsEnded = false;
+  auto fail = [&](std::string message) -> std::optional<CallOptions> {
+    error = std::move(message);
+    return std::nullopt;
+  };
+
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    // Before the command name every word with a leading dash is an option; after it only
+    // "--" words are, so that arguments such as -3 pass.
+    const bool looksLikeOption =
+        o.words.empty() ? a.size() > 1 && a[0] == '-' : a.starts_with("--");
+    if (optionsEnded || !looksLikeOption) {
+      o.words.push_back(a);
+      continue;
+    }
+    if (a == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    std::string name = a;
+    std::optional<std::string> value;
+    if (const std::size_t eq = a.find('='); eq != std::string::npos) {
+      name = a.substr(0, eq);
+      value = a.substr(eq + 1);
+    }
+    auto takeValue = [&]() -> bool {
+      if (value) return true;
+      if (i + 1 >= args.size()) return false;
+      value = args[++i];
+      return true;
+    };
+    auto flag = [&](bool& target) -> bool {
+      if (value) return false;
+      target = true;
+      return true;
+    };
+    if (name == "--module") {
+      if (!takeValue() || value->empty()) return fail("--module needs a path");
+      o.module = *value;
+    } else if (name == "--entry") {
+      if (!takeValue() || (*value != "w" && *value != "8")) return fail("--entry takes w or 8");
+      o.entry = *value == "w" ? Entry::kWide : Entry::kEightBit;
+      entryGiven = true;
+    } else if (name == "--charset") {
+      if (!takeValue()) return fail("--charset needs a name");
+      o.charset = canonicalCharset(*value);
+      if (o.charset.empty()) {
+        return fail("unknown charset " + *value +
+                    "; charsets are Shift_JIS, UTF-8, EUC-JP, ISO-2022-JP");
+      }
+    } else if (name == "--output") {
+      if (!takeValue()) return fail("--output takes text, lines or raw");
+      if (*value == "text") {
+        o.output = Output::kText;
+      } else if (*value == "lines") {
+        o.output = Output::kLines;
+      } else if (*value == "raw") {
+        o.output = Output::kRaw;
+      } else {
+        return fail("--output takes text, lines or raw");
+      }
+    } else if (name == "--lines") {
+      if (!flag(o.lines)) return fail("--lines takes no value");
+    } else if (name == "--raw") {
+      if (!flag(raw)) return fail("--raw takes no value");
+    } else if (name == "--version") {
+      if (!flag(versionQuery)) return fail("--version takes no value");
+    } else if (name == "--tool-version") {
+      if (!flag(toolVersion)) return fail("--tool-version takes no value");
+    } else if (name == "--help" || name == "-h") {
+      if (!flag(help)) return fail(name + " takes no value");
+    } else {
+      return fail("unknown option " + a);
+    }
+  }
+
+  if (help) {
+    o.action = Action::kHelp;
+    return o;
+  }
+  if (toolVersion) {
+    if (raw || versionQuery || !o.words.empty()) return fail("--tool-version stands alone");
+    o.action = Action::kToolVersion;
+    return o;
+  }
+  if (!o.words.empty() && o.words[0] == "help") {
+    if (o.words.size() > 2) return fail("help takes one command name");
+    o.action = o.words.size() == 2 ? Action::kCommandHelp : Action::kHelp;
+    return o;
+  }
+  if (!o.charset.empty()) {
+    if (o.entry == Entry::kWide)
+      return fail("--charset is for the 8-bit entry; it cannot go with --entry w");
+    o.entry = Entry::kEightBit;
+  }
+  if (raw && versionQuery) return fail("--raw and --version exclude each other");
+  if (raw || versionQuery) {
+    if (!o.words.empty()) {
+      return fail(std::string(raw ? "--raw" : "--version") +
+                  " takes no command or arguments (got " + o.words[0] + ")");
+    }
+    if (raw && (o.output != Output::kText || o.lines))
+      return fail("--raw takes no --output or --lines");
+    if (raw && !o.charset.empty())
+      return fail("--raw sends the request unchanged; it takes no --charset");
+    o.action = raw ? Action::kRaw : Action::kVersionQuery;
+    if (raw && !entryGiven) o.entry = Entry::kWide;
+    return o;
+  }
+  if (o.words.empty()) return fail("no command given");
+  return o;
+}
+
+}  // namespace orrery::host

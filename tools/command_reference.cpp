@@ -1,0 +1,43 @@
+#include "command_reference.h"
+
+#include "refusal_hints.h"
+
+namespace orrery::host {
+
+// Generated at build time from docs/commands.md.
+extern const char kCommandReference[];
+extern const std::size_t kCommandReferenceSize;
+
+std::string_view commandReference() {
+  return std::string_view(kCommandReference, kCommandReferenceSize);
+}
+
+std::string_view commandSection(std::string_view name) {
+  const std::string_view text = commandReference();
+  const std::string heading = "\n## " + std::string(name) + "\n";
+  const std::size_t start = text.find(heading);
+  if (start == std::string_view::npos) return {};
+  const std::size_t end = text.find("\n## ", start + heading.size());
+  return text.substr(start + 1,
+                     end == std::string_view::npos ? std::string_view::npos : end - start);
+}
+
+std::string commandSummaries() {
+  constexpr std::string_view kSynopsis = "\n    orrery-call ";
+  std::string out;
+  for (const std::string& name : commandNames()) {
+    const std::string_view section = commandSection(name);
+    // The section's first paragraph is its summary; its first indented line the synopsis.
+    const std::size_t heading = section.find('\n');
+    std::string_view summary = section.substr(heading + 2);
+    summary = summary.substr(0, summary.find('\n'));
+    const std::size_t s = section.find(kSynopsis);
+    std::string_view synopsis =
+        s == std::string_view::npos ? std::string_view(name) : section.substr(s + kSynopsis.size());
+    synopsis = synopsis.substr(0, synopsis.find('\n'));
+    out += "  " + std::string(synopsis) + "\n      " + std::string(summary) + "\n";
+  }
+  return out;
+}
+
+}  // namespace orrery::host
