@@ -6,7 +6,7 @@
 set -euo pipefail
 
 want=${1:-all}
-packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev)
+packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev valgrind)
 if [ "$want" = all ]; then
   packages+=(clang clang-format libclang-rt-dev g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386 locales)
 fi
