@@ -39,14 +39,16 @@ class RatioReporter : public benchmark::ConsoleReporter {
                 "orrery ns/it", "base ns/it", "ratio", "cpu ratio");
     struct Spread {
       double lowest = 1e300, highest = 0, lowestBase = 1e300, highestBase = 0;
+      double lowestRatio = 1e300, highestRatio = 0;
     };
     std::map<std::string, Spread> spreads;
     for (const auto& [name, time] : times_) {
       const auto at = name.find("/orrery/");
       if (at == std::string::npos) continue;
       const std::string group = name.substr(0, at);
-      const std::string size = name.substr(at + 8);
-      auto it = times_.find(group + "/baseline/" + size);
+      const std::string suffix = name.substr(at + 8);
+      auto it = times_.find(group + "/baseline/" + suffix);
+      const std::string size = suffix.substr(0, suffix.find('/'));  // without "/real_time"
       if (it == times_.end() || it->second <= 0) continue;
       const double items = std::max(1.0, std::atof(size.c_str()));
       const double cpu = cpuTimes_.at(name);
@@ -62,12 +64,15 @@ class RatioReporter : public benchmark::ConsoleReporter {
       s.highest = std::max(s.highest, perItem);
       s.lowestBase = std::min(s.lowestBase, perItemBase);
       s.highestBase = std::max(s.highestBase, perItemBase);
+      s.lowestRatio = std::min(s.lowestRatio, perItem / perItemBase);
+      s.highestRatio = std::max(s.highestRatio, perItem / perItemBase);
     }
     if (spreads.empty()) return;
-    std::printf("\n%-36s %16s %16s\n", "cost per item, worst / best size", "orrery", "baseline");
+    std::printf("\n%-36s %10s %10s %10s\n", "cost per item, worst / best size", "orrery",
+                "baseline", "ratio");
     for (const auto& [group, s] : spreads) {
-      std::printf("%-36s %16.2f %16.2f\n", group.c_str(), s.highest / s.lowest,
-                  s.highestBase / s.lowestBase);
+      std::printf("%-36s %10.2f %10.2f %10.2f\n", group.c_str(), s.highest / s.lowest,
+                  s.highestBase / s.lowestBase, s.highestRatio / s.lowestRatio);
     }
   }
 

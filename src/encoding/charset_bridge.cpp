@@ -18,6 +18,7 @@ constexpr BytesView kIso2022JpValue = "ISO-2022-JP\r\n";
 
 constexpr TextView kUtf8Name = u"UTF-8";
 constexpr TextView kShiftJisName = u"Shift_JIS";
+constexpr std::size_t kCharsetTailRoom = 32;
 
 using Converter = bool (*)(BytesView, Bytes&);
 
@@ -58,7 +59,9 @@ bool fromWide(TextView text, unsigned codePage, Bytes& bytes) {
 
 bool buildResponse8(SaoriRequest& record, Bytes& out) {
   Text response;
-  buildResponse(record, response);
+  // Room for the Charset line and the closing empty line, so that appending them never
+  // moves a large response.
+  buildResponse(record, response, kCharsetTailRoom);
   if (record.charset != kUtf8Name) record.charset = kShiftJisName;
   response.append(u"Charset: ");
   response.append(record.charset);

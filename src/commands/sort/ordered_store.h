@@ -83,19 +83,22 @@ void radixSort(std::vector<Record>& records) {
   constexpr unsigned kBits = 11;
   constexpr std::size_t kBuckets = std::size_t{1} << kBits;
   std::vector<Record> scratch(records.size());
-  std::vector<std::size_t> counts(kBuckets);
+  std::vector<std::uint32_t> counts(kBuckets);
   for (unsigned shift = 0; shift < 32; shift += kBits) {
     std::fill(counts.begin(), counts.end(), 0);
     for (const Record& r : records) ++counts[(KeyOrder::rank(r.key) >> shift) & (kBuckets - 1)];
     if (std::find(counts.begin(), counts.end(), records.size()) != counts.end()) continue;
-    std::size_t sum = 0;
-    for (std::size_t& c : counts) sum += std::exchange(c, sum);
+    std::uint32_t sum = 0;
+    for (std::uint32_t& c : counts) sum += std::exchange(c, sum);
     for (const Record& r : records) {
       scratch[counts[(KeyOrder::rank(r.key) >> shift) & (kBuckets - 1)]++] = r;
     }
     records.swap(scratch);
   }
 }
+
+// Below this many records the radix sort's tables cost more than comparison sorting.
+inline constexpr std::size_t kRadixSortThreshold = 1024;
 
 // Text keys: one distribution pass by the first code unit (the key's top 16 bits), then
 // each bucket sorted on its own. The buckets fit in cache where the whole array does not.
@@ -139,7 +142,11 @@ class OrderedStore {
       return c != 0 ? c < 0 : a.item.position < b.item.position;
     };
     if constexpr (RankedKey<KeyOrder>) {
-      radixSort<KeyOrder>(records_);
+      if (records_.size() >= kRadixSortThreshold) {
+        radixSort<KeyOrder>(records_);
+      } else {
+        std::sort(records_.begin(), records_.end(), less);
+      }
     } else if constexpr (std::is_same_v<KeyOrder, StringKey>) {
       // The bucket tables cost half a megabyte: worth it only for long lists.
       if (records_.size() >= kBucketSortThreshold) {
