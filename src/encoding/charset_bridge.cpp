@@ -22,6 +22,13 @@ constexpr std::size_t kCharsetTailRoom = 32;
 
 using Converter = bool (*)(BytesView, Bytes&);
 
+// Values may view the arguments' texts, so both go together.
+void releaseAnswer(SaoriRequest& record) {
+  record.values = ValueList();
+  Text().swap(record.result);
+  record.arguments.clear();
+}
+
 // Rewrites the request into Shift_JIS first, then decodes that.
 bool decodeThroughShiftJis(Converter convert, BytesView bytes, Text& text) {
   Bytes shiftJis;
@@ -66,6 +73,8 @@ bool buildResponse8(SaoriRequest& record, Bytes& out) {
   response.append(u"Charset: ");
   response.append(record.charset);
   response.append(u"\r\n\r\n");
+  // The record's texts are in the response now; free them before it is encoded.
+  releaseAnswer(record);
   encodeResponse(response, record.charset, out);
   return true;
 }
