@@ -1,6 +1,8 @@
 #include "bench_support.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 
 #include "protocol/decimal_format.h"
@@ -24,30 +26,58 @@ class RatioReporter : public benchmark::ConsoleReporter {
       if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
       times_[run.benchmark_name()] = run.GetAdjustedRealTime();
       cpuTimes_[run.benchmark_name()] = run.GetAdjustedCPUTime();
+      unitToNanoseconds_[run.benchmark_name()] =
+          1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
     }
   }
 
+  // Per group and size: both CPU times per item (the size is the name's last part),
+  // their ratio, and the wall-clock ratio. The table is of CPU time because on a loaded
+  // machine the wall clock mostly measures waiting for a core. Then, per group, how far
+  // the cost per item moves between the best and the worst size.
   void printRatios() const {
-    // The CPU-time ratio is printed too: on a loaded machine the wall-clock one drifts.
-    std::printf("\n%-40s %14s %14s %8s %9s\n", "ratio orrery / baseline", "orrery", "baseline",
-                "ratio", "cpu ratio");
+    std::printf("\n%-36s %10s %12s %12s %9s %10s\n", "ratio orrery / baseline (cpu)", "items",
+                "orrery ns/it", "base ns/it", "ratio", "real ratio");
+    struct Spread {
+      double lowest = 1e300, highest = 0, lowestBase = 1e300, highestBase = 0;
+      double lowestRatio = 1e300, highestRatio = 0;
+    };
+    std::map<std::string, Spread> spreads;
     for (const auto& [name, time] : times_) {
       const auto at = name.find("/orrery/");
       if (at == std::string::npos) continue;
-      const std::string baseline = name.substr(0, at) + "/baseline/" + name.substr(at + 8);
-      auto it = times_.find(baseline);
+      const std::string group = name.substr(0, at);
+      const std::string suffix = name.substr(at + 8);
+      auto it = times_.find(group + "/baseline/" + suffix);
+      const std::string size = suffix.substr(0, suffix.find('/'));  // without "/real_time"
       if (it == times_.end() || it->second <= 0) continue;
-      const double cpu = cpuTimes_.at(name);
-      const double cpuBaseline = cpuTimes_.at(baseline);
-      std::printf("%-40s %14.0f %14.0f %8.3f %9.3f\n",
-                  (name.substr(0, at) + " n=" + name.substr(at + 8)).c_str(), time, it->second,
-                  time / it->second, cpuBaseline > 0 ? cpu / cpuBaseline : 0.0);
+      const double items = std::max(1.0, std::atof(size.c_str()));
+      // Adjusted times are in the benchmark's unit; per item is printed in nanoseconds.
+      const double perItem = cpuTimes_.at(name) * unitToNanoseconds_.at(name) / items;
+      const double perItemBase = cpuTimes_.at(it->first) * unitToNanoseconds_.at(it->first) / items;
+      std::printf("%-36s %10s %12.2f %12.2f %9.3f %10.3f\n", group.c_str(), size.c_str(), perItem,
+                  perItemBase, perItem / perItemBase, time / it->second);
+      Spread& s = spreads[group];
+      s.lowest = std::min(s.lowest, perItem);
+      s.highest = std::max(s.highest, perItem);
+      s.lowestBase = std::min(s.lowestBase, perItemBase);
+      s.highestBase = std::max(s.highestBase, perItemBase);
+      s.lowestRatio = std::min(s.lowestRatio, perItem / perItemBase);
+      s.highestRatio = std::max(s.highestRatio, perItem / perItemBase);
+    }
+    if (spreads.empty()) return;
+    std::printf("\n%-36s %10s %10s %10s\n", "cost per item, worst / best size", "orrery",
+                "baseline", "ratio");
+    for (const auto& [group, s] : spreads) {
+      std::printf("%-36s %10.2f %10.2f %10.2f\n", group.c_str(), s.highest / s.lowest,
+                  s.highestBase / s.lowestBase, s.highestRatio / s.lowestRatio);
     }
   }
 
  private:
   std::map<std::string, double> times_;
   std::map<std::string, double> cpuTimes_;
+  std::map<std::string, double> unitToNanoseconds_;
 };
 
 }  // namespace

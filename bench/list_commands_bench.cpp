@@ -1,5 +1,7 @@
 // The list commands end to end through requestw (parse, command, response), each
-// against std::stable_sort of the same items held as std::vector<std::u16string>.
+// against std::stable_sort of the same items held as std::vector<std::u16string>; shuffle
+// and shuffle_n against the bare permutation loop over the same items. Sizes run from
+// 10^3 to 10^7 items, and the ratio table gives the time per item of both sides.
 //
 // The orrery side pays for copying the request text into the call, as a host does; the
 // baseline's copy of its items is made with the timer paused, so it is charged only
@@ -12,7 +14,9 @@
 #include <new>
 
 #include "bench_support.h"
+#include "commands/lists/random_source.h"
 #include "module/module_core.h"
+#include "protocol/decimal_format.h"
 
 namespace {
 
@@ -85,7 +89,17 @@ Workload makeWorkload(const std::string& group, std::size_t n) {
     auto items = bench::randomTextItems(n);
     return {executeRequest(u"unique", {joinList(items)}), items};
   }
-  if (group == "union" || group == "intersection") {
+  if (group == "shuffle") {
+    auto items = bench::randomTextItems(n);
+    return {executeRequest(u"shuffle", {joinList(items)}), items};
+  }
+  if (group == "shuffle_n") {
+    Text end;
+    appendUnsigned(end, n);
+    return {executeRequest(u"shuffle_n", {end}), {}};
+  }
+  if (group == "union" || group == "intersection" || group == "difference" ||
+      group == "symmetric_difference") {
     auto first = bench::randomTextItems(n);
     auto second = overlapping(first);
     const Text command(group.begin(), group.end());
@@ -97,12 +111,17 @@ Workload makeWorkload(const std::string& group, std::size_t n) {
   return {executeRequest(u"make_pair", {joinList(first), joinList(second)}), concat(first, second)};
 }
 
+// Only the workload in use is kept: at 10^7 items one workload is a gigabyte. The two
+// sides of one group and size run one after the other.
 const Workload& workload(const std::string& group, std::size_t n) {
-  static std::map<std::pair<std::string, std::size_t>, Workload> cache;
-  auto key = std::make_pair(group, n);
-  auto it = cache.find(key);
-  if (it == cache.end()) it = cache.emplace(key, makeWorkload(group, n)).first;
-  return it->second;
+  static std::pair<std::string, std::size_t> key;
+  static Workload current;
+  if (key != std::make_pair(group, n)) {
+    current = {};
+    current = makeWorkload(group, n);
+    key = {group, n};
+  }
+  return current;
 }
 
 void orreryRequest(benchmark::State& state, const std::string& group) {
@@ -128,7 +147,27 @@ void orreryRequest(benchmark::State& state, const std::string& group) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// The permutation loop alone, over the items as a host program would hold them.
+void baselinePermute(benchmark::State& state, const std::string& group) {
+  const auto n = static_cast<std::size_t>(state.range(0));
+  std::vector<Text> items = workload(group, n).baselineItems;
+  std::vector<std::int32_t> numbers(group == "shuffle_n" ? n : 0);
+  for (std::size_t i = 0; i < numbers.size(); ++i) numbers[i] = static_cast<std::int32_t>(i);
+  RandomSource source;
+  for (auto _ : state) {
+    if (numbers.empty()) {
+      permute(source, n, [&](std::size_t k, std::size_t r) { std::swap(items[k], items[r]); });
+      benchmark::DoNotOptimize(items.data());
+    } else {
+      permute(source, n, [&](std::size_t k, std::size_t r) { std::swap(numbers[k], numbers[r]); });
+      benchmark::DoNotOptimize(numbers.data());
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
 void baselineSort(benchmark::State& state, const std::string& group) {
+  if (group == "shuffle" || group == "shuffle_n") return baselinePermute(state, group);
   const Workload& w = workload(group, static_cast<std::size_t>(state.range(0)));
   for (auto _ : state) {
     state.PauseTiming();
@@ -143,19 +182,24 @@ void baselineSort(benchmark::State& state, const std::string& group) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-const char* const kGroups[] = {"sort_text", "sort_integer", "unique",
-                               "union",     "intersection", "make_pair"};
+const char* const kGroups[] = {
+    "sort_text",  "sort_integer",         "unique",    "union",   "intersection",
+    "difference", "symmetric_difference", "make_pair", "shuffle", "shuffle_n"};
 
+// ORRERY_BENCH_MAX_ITEMS (default 10^7) caps the sizes, for a quicker run.
 const bool kRegistered = [] {
+  const char* cap = std::getenv("ORRERY_BENCH_MAX_ITEMS");
+  const long long maxItems = cap != nullptr ? std::atoll(cap) : 10000000;
   for (const char* group : kGroups) {
     const std::string g = group;
-    for (auto [suffix, fn] : {std::pair{"/orrery", &orreryRequest}, {"/baseline", &baselineSort}}) {
-      benchmark::RegisterBenchmark((g + suffix).c_str(), fn, g)
-          ->Arg(10000)
-          ->Arg(100000)
-          ->Arg(1000000)
-          ->Unit(benchmark::kMillisecond)
-          ->UseRealTime();
+    for (long long n = 1000; n <= maxItems; n *= 10) {
+      for (auto [suffix, fn] :
+           {std::pair{"/orrery", &orreryRequest}, {"/baseline", &baselineSort}}) {
+        benchmark::RegisterBenchmark((g + suffix).c_str(), fn, g)
+            ->Arg(n)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+      }
     }
   }
   return true;

@@ -15,8 +15,16 @@ constexpr BytesView kCharsetHeader = "\r\nCharset: ";
 
 constexpr TextView kUtf8Name = u"UTF-8";
 constexpr TextView kShiftJisName = u"Shift_JIS";
+constexpr std::size_t kCharsetTailRoom = 32;
 
 using Converter = bool (*)(BytesView, Bytes&);
+
+// Values may view the arguments' texts, so both go together.
+void releaseAnswer(SaoriRequest& record) {
+  record.values = ValueList();
+  Text().swap(record.result);
+  record.arguments.clear();
+}
 
 // Rewrites the request into Shift_JIS first, then decodes that.
 bool decodeThroughShiftJis(Converter convert, BytesView bytes, Text& text) {
@@ -59,12 +67,16 @@ bool fromWide(TextView text, unsigned codePage, Bytes& bytes) {
 
 bool buildResponse8(SaoriRequest& record, Bytes& out) {
   Text response;
-  buildResponse(record, response);
+  // Room for the Charset line and the closing empty line, so that appending them never
+  // moves a large response.
+  buildResponse(record, response, kCharsetTailRoom);
   record.charset =
       charsetNamed(record.charset) == RequestCharset::kUtf8 ? kUtf8Name : kShiftJisName;
   response.append(u"Charset: ");
   response.append(record.charset);
   response.append(u"\r\n\r\n");
+  // The record's texts are in the response now; free them before it is encoded.
+  releaseAnswer(record);
   encodeResponse(response, record.charset, out);
   return true;
 }

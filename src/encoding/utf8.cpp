@@ -69,28 +69,55 @@ bool decodeUtf8(BytesView bytes, Text& text) {
   return true;
 }
 
+namespace {
+
+// Bytes the encoding of `text` takes: a surrogate pair four, a lone surrogate three.
+std::size_t encodedUtf8Length(TextView text) {
+  std::size_t total = text.size();
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const char16_t u = text[i];
+    if (u < 0x80) continue;
+    if (u < 0x800) {
+      total += 1;
+    } else if (isHighSurrogate(u) && i + 1 < n && isLowSurrogate(text[i + 1])) {
+      total += 2;  // two code units, four bytes
+      ++i;
+    } else {
+      total += 2;
+    }
+  }
+  return total;
+}
+
+}  // namespace
+
 bool encodeUtf8(TextView text, Bytes& bytes) {
-  bytes.reserve(bytes.size() + text.size() * 3);
+  // Sized exactly once, then written through a pointer: a large response is encoded
+  // without growing its buffer.
+  const std::size_t start = bytes.size();
+  bytes.resize(start + encodedUtf8Length(text));
+  char* out = bytes.data() + start;
   const std::size_t n = text.size();
   for (std::size_t i = 0; i < n; ++i) {
     const char16_t u = text[i];
     if (u < 0x80) {
-      bytes.push_back(static_cast<char>(u));
+      *out++ = static_cast<char>(u);
     } else if (u < 0x800) {
-      bytes.push_back(static_cast<char>(0xC0 | (u >> 6)));
-      bytes.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+      *out++ = static_cast<char>(0xC0 | (u >> 6));
+      *out++ = static_cast<char>(0x80 | (u & 0x3F));
     } else if (isHighSurrogate(u) && i + 1 < n && isLowSurrogate(text[i + 1])) {
       const std::uint32_t cp = 0x10000 + ((static_cast<std::uint32_t>(u) - 0xD800) << 10) +
                                (static_cast<std::uint32_t>(text[i + 1]) - 0xDC00);
-      bytes.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      bytes.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      bytes.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      bytes.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+      *out++ = static_cast<char>(0xF0 | (cp >> 18));
+      *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      *out++ = static_cast<char>(0x80 | (cp & 0x3F));
       ++i;
     } else {
-      bytes.push_back(static_cast<char>(0xE0 | (u >> 12)));
-      bytes.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
-      bytes.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+      *out++ = static_cast<char>(0xE0 | (u >> 12));
+      *out++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+      *out++ = static_cast<char>(0x80 | (u & 0x3F));
     }
   }
   return true;

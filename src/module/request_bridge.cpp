@@ -13,7 +13,11 @@ namespace {
 // Parses and, when the header block was complete, executes; the record's status
 // carries the outcome either way.
 void parseAndExecute(RequestBridge& bridge, Text text, SaoriRequest& record) {
-  if (parse(std::move(text), record)) {
+  const bool parsed = parse(std::move(text), record);
+  // Nothing reads the raw text after parsing, and the arguments hold copies of what the
+  // commands need: a large request need not be held twice while it is answered.
+  Text().swap(record.rawText);
+  if (parsed) {
     bridge.execute(record);
   } else {
     record.status = SaoriRequest::kBadRequest;

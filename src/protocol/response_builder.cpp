@@ -87,7 +87,7 @@ void writeValueLines(const ValueList& values, Text& out, std::size_t total) {
 
 }  // namespace
 
-bool buildResponse(SaoriRequest& record, Text& out) {
+bool buildResponse(SaoriRequest& record, Text& out, std::size_t tailRoom) {
   if (record.status == SaoriRequest::kOk && record.result.empty() && record.values.empty()) {
     record.status = SaoriRequest::kNoContent;
   }
@@ -97,7 +97,7 @@ bool buildResponse(SaoriRequest& record, Text& out) {
     needed += kResultPrefix.size() + record.result.size() + kLineEnd.size() +
               record.values.totalLength() + valueLinesOverhead(record.values.size());
   }
-  out.reserve(needed < kMinimumReserve ? kMinimumReserve : needed);
+  out.reserve(std::max(needed + tailRoom, kMinimumReserve));
 
   out.append(kProtocol);
   out.append(status);

@@ -76,26 +76,85 @@ concept RankedKey = requires(typename KeyOrder::Key key) {
   { KeyOrder::rank(key) } -> std::same_as<std::uint32_t>;
 };
 
-// Orders `records` stably by rank(key): three passes of 11 bits, each skipped when all
-// keys share that digit.
+// Orders `records` stably by rank(key), in passes of 8 bits, least significant digit
+// first. A long list is first split by its top digit into 256 groups, each then ordered
+// on its own: that pass is the only one over the whole array, a group fits in cache, and
+// 256 buckets keep the scattered writes of every pass within what the TLB holds. Passes
+// where all keys share a digit are skipped; short groups use insertion.
 template <typename KeyOrder, typename Record>
 void radixSort(std::vector<Record>& records) {
-  constexpr unsigned kBits = 11;
+  constexpr unsigned kBits = 8;
   constexpr std::size_t kBuckets = std::size_t{1} << kBits;
-  std::vector<Record> scratch(records.size());
-  std::vector<std::size_t> counts(kBuckets);
-  for (unsigned shift = 0; shift < 32; shift += kBits) {
-    std::fill(counts.begin(), counts.end(), 0);
-    for (const Record& r : records) ++counts[(KeyOrder::rank(r.key) >> shift) & (kBuckets - 1)];
-    if (std::find(counts.begin(), counts.end(), records.size()) != counts.end()) continue;
-    std::size_t sum = 0;
-    for (std::size_t& c : counts) sum += std::exchange(c, sum);
-    for (const Record& r : records) {
-      scratch[counts[(KeyOrder::rank(r.key) >> shift) & (kBuckets - 1)]++] = r;
+  constexpr std::size_t kInsertionLimit = 32;
+  // Below this the whole array fits in cache and is ordered without grouping.
+  constexpr std::size_t kGroupingThreshold = std::size_t{1} << 16;
+  const auto digit = [](const Record& r, unsigned shift) {
+    return (KeyOrder::rank(r.key) >> shift) & (kBuckets - 1);
+  };
+  // Stably scatters [from, from + n) into `to` by the digit at `shift`; false, with
+  // nothing moved, when every record has the same digit there.
+  const auto pass = [&](const Record* from, Record* to, std::size_t n, unsigned shift,
+                        std::uint32_t* counts) {
+    std::fill(counts, counts + kBuckets, 0);
+    for (std::size_t i = 0; i < n; ++i) ++counts[digit(from[i], shift)];
+    if (std::find(counts, counts + kBuckets, n) != counts + kBuckets) return false;
+    std::uint32_t sum = 0;
+    for (std::size_t b = 0; b < kBuckets; ++b) sum += std::exchange(counts[b], sum);
+    for (std::size_t i = 0; i < n; ++i) to[counts[digit(from[i], shift)]++] = from[i];
+    return true;
+  };
+
+  // Orders [in, in + n) on the digits below `top`; returns where the result ended up,
+  // `in` or `out`.
+  const auto lowDigits = [&](Record* in, Record* out, std::size_t n, unsigned top,
+                             std::uint32_t* counts) {
+    if (n < kInsertionLimit) {
+      for (std::size_t i = 1; i < n; ++i) {
+        const Record r = in[i];
+        std::size_t j = i;
+        for (; j > 0 && KeyOrder::rank(in[j - 1].key) > KeyOrder::rank(r.key); --j)
+          in[j] = in[j - 1];
+        in[j] = r;
+      }
+      return in;
     }
-    records.swap(scratch);
+    for (unsigned shift = 0; shift < top; shift += kBits) {
+      if (pass(in, out, n, shift, counts)) std::swap(in, out);
+    }
+    return in;
+  };
+
+  const std::size_t n = records.size();
+  std::vector<Record> scratch(n);
+  std::uint32_t counts[kBuckets];
+  if (n < kGroupingThreshold) {
+    if (lowDigits(records.data(), scratch.data(), n, 32, counts) != records.data()) {
+      records.swap(scratch);
+    }
+    return;
   }
+  std::uint32_t groups[kBuckets + 1];
+  // Group boundaries by the top digit, then the grouping pass itself.
+  std::fill(groups, groups + kBuckets + 1, 0);
+  for (const Record& r : records) ++groups[digit(r, 24) + 1];
+  for (std::size_t b = 1; b <= kBuckets; ++b) groups[b] += groups[b - 1];
+  Record* grouped = records.data();
+  Record* other = scratch.data();
+  if (pass(records.data(), scratch.data(), n, 24, counts)) std::swap(grouped, other);
+
+  for (std::size_t b = 0; b < kBuckets; ++b) {
+    const std::size_t first = groups[b];
+    const std::size_t size = groups[b + 1] - first;
+    if (size < 2) continue;
+    // The group ends where its last pass put it; gather it into `grouped`.
+    const Record* sorted = lowDigits(grouped + first, other + first, size, 24, counts);
+    if (sorted != grouped + first) std::copy(sorted, sorted + size, grouped + first);
+  }
+  if (grouped != records.data()) records.swap(scratch);
 }
+
+// Below this many records the radix sort's tables cost more than comparison sorting.
+inline constexpr std::size_t kRadixSortThreshold = 1024;
 
 // Text keys: one distribution pass by the first code unit (the key's top 16 bits), then
 // each bucket sorted on its own. The buckets fit in cache where the whole array does not.
@@ -139,7 +198,11 @@ class OrderedStore {
       return c != 0 ? c < 0 : a.item.position < b.item.position;
     };
     if constexpr (RankedKey<KeyOrder>) {
-      radixSort<KeyOrder>(records_);
+      if (records_.size() >= kRadixSortThreshold) {
+        radixSort<KeyOrder>(records_);
+      } else {
+        std::sort(records_.begin(), records_.end(), less);
+      }
     } else if constexpr (std::is_same_v<KeyOrder, StringKey>) {
       // The bucket tables cost half a megabyte: worth it only for long lists.
       if (records_.size() >= kBucketSortThreshold) {
