@@ -11,19 +11,31 @@ orrery_start_wine_server() {
   local loader=$1 prefix=$2 arch=$3
   mkdir -p "$prefix"
   prefix=$(cd "$prefix" && pwd)
+  local log=$prefix/wineboot.log
+  # A new prefix takes its width from the server that creates it, and a 64-bit server
+  # makes it 64-bit whatever WINEARCH says: so wineboot creates it first, with a server
+  # of its own that ends with it. Output goes to a file, not a pipe: the programs wineboot
+  # starts live on with their server and hold its output open.
+  if [ ! -f "$prefix/system.reg" ]; then
+    WINEPREFIX=$prefix WINEARCH=$arch "$loader" wineboot --init >"$log" 2>&1 ||
+      orrery_wineboot_failed "$log" || return 1
+    WINEPREFIX=$prefix wineserver -w
+  fi
   if ! WINEPREFIX=$prefix wineserver -p 2>/dev/null; then
     WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
     WINEPREFIX=$prefix wineserver -w
     WINEPREFIX=$prefix wineserver -p || return 1
   fi
   orrery_wine_prefixes+=("$prefix")
-  # To a file, not a pipe: the programs wineboot starts live on with the server and hold
-  # its output open.
-  if ! WINEPREFIX=$prefix WINEARCH=$arch "$loader" wineboot --init >"$prefix/wineboot.log" 2>&1; then
-    echo "wineboot --init failed for $prefix:" >&2
-    cat "$prefix/wineboot.log" >&2
-    return 1
-  fi
+  # The prefix's services start now under the persistent server, not inside a test.
+  WINEPREFIX=$prefix WINEARCH=$arch "$loader" wineboot --init >>"$log" 2>&1 ||
+    orrery_wineboot_failed "$log"
+}
+
+orrery_wineboot_failed() {
+  echo "wineboot --init failed:" >&2
+  cat "$1" >&2
+  return 1
 }
 
 # orrery_stop_wine_servers: stops every server started above, with the programs it runs,
