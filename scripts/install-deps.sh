@@ -2,13 +2,15 @@
 # Installs, from Debian's packages, what building and testing Orrery needs. Only what is
 # missing is installed, so a prepared machine pays nothing. Usage:
 #   scripts/install-deps.sh native   # build and run the module natively
-#   scripts/install-deps.sh all      # also the sanitizer, Windows and Wine legs
+#   scripts/install-deps.sh all      # also the sanitizer leg and both Windows legs with Wine
 set -euo pipefail
 
 want=${1:-all}
 packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev valgrind)
 if [ "$want" = all ]; then
-  packages+=(clang clang-format libclang-rt-dev g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386 locales)
+  packages+=(clang clang-format libclang-rt-dev locales wine
+    g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine32:i386
+    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64)
 fi
 
 as_root() {

@@ -31,7 +31,8 @@ function(run_tool out)
 endfunction()
 
 # Symbol names from nm output (the last column), without version or stdcall decoration
-# and, on 32-bit Windows, without the leading underscore that C names get there.
+# and, on 32-bit Windows, without the leading underscore that C names get there (64-bit
+# Windows adds none, so there a name's own underscore stays: _wassert, _ZSt4cout).
 function(nm_names out text)
   string(REPLACE "\n" ";" lines "${text}")
   set(names "")
@@ -43,7 +44,7 @@ function(nm_names out text)
     string(REGEX REPLACE ".* " "" name "${line}")
     string(REGEX REPLACE "@.*" "" name "${name}")
     string(REGEX REPLACE "^__imp_" "" name "${name}")
-    if(FORMAT STREQUAL "PE")
+    if(c_underscore)
       string(REGEX REPLACE "^_" "" name "${name}")
     endif()
     list(APPEND names "${name}")
@@ -66,6 +67,11 @@ if(FORMAT STREQUAL "ELF")
   endforeach()
 else()
   run_tool(headers ${OBJDUMP} -p ${MODULE})
+  if(headers MATCHES "\nMagic[\t ]+010b")
+    set(c_underscore ON) # PE32: 32-bit Windows
+  elseif(NOT headers MATCHES "\nMagic[\t ]+020b")
+    message(FATAL_ERROR "${MODULE} is neither PE32 nor PE32+")
+  endif()
   # "[Ordinal/Name Pointer] Table" is followed by one "\t[   n] name" line per export.
   # Brackets are taken off before the names become a list, which they would confuse.
   string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n([^\n]+\n)+" table "${headers}")
