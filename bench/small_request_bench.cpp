@@ -8,6 +8,7 @@
 #include <string>
 
 #include "bench_support.h"
+#include "encoding/utf8.h"
 #include "orrery.h"
 #include "protocol/decimal_format.h"
 
@@ -16,24 +17,6 @@ namespace {
 using namespace orrery;
 using bench::executeRequest;
 using bench::joinList;
-
-// UTF-16 without surrogates (all the sample items) to UTF-8.
-std::string toUtf8(TextView text) {
-  std::string out;
-  for (char16_t u : text) {
-    if (u < 0x80) {
-      out += static_cast<char>(u);
-    } else if (u < 0x800) {
-      out += static_cast<char>(0xC0 | (u >> 6));
-      out += static_cast<char>(0x80 | (u & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (u >> 12));
-      out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (u & 0x3F));
-    }
-  }
-  return out;
-}
 
 Text makeRequest(const std::string& command, std::size_t n) {
   const Text list = joinList(bench::randomTextItems(n));
@@ -64,7 +47,8 @@ Payload payload(const std::string& command, std::size_t n, bool wide) {
   }
   // The 8-bit entry reads the charset from the request's headers.
   request.insert(request.find(u"\r\n") + 2, u"Charset: UTF-8\r\n");
-  std::string bytes = toUtf8(request);
+  std::string bytes;
+  encodeUtf8(request, bytes);
   const long length = static_cast<long>(bytes.size());
   return {std::move(bytes), length};
 }
