@@ -32,6 +32,14 @@ TEST(CodePage932, DecodesAndEncodesShiftJis) {
       {"half-width katakana", "\xB1"sv, u"\uFF71"sv},
       {"nec special row", "\x87\x40"sv, u"①"sv},
       {"ibm extension", "\xFA\x40"sv, u"ⅰ"sv},
+      // ASCII runs are copied around the converter: trail bytes in the ASCII range must
+      // stay with their lead byte on every side of a run.
+      {"runs of each kind",
+       "ab\x95\\cd\xB1\xB2"
+       "ef\x82\xA0\x82\xA2gh"sv,
+       u"ab表cdｱｲefあいgh"sv},
+      {"ascii-range trails in a row", "\x83\\\x83~\\~"sv, u"ソミ\\~"sv},
+      {"backslash between two trails", "\x95\\\\\x95\\"sv, u"表\\表"sv},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

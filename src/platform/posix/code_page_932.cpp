@@ -59,20 +59,9 @@ constinit CachedDescriptor gEncoder("CP932", kUtf16);
 bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 bool isTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 
-}  // namespace
-
-bool cp932ToUtf16(std::string_view bytes, std::u16string& out) {
-  if (bytes.empty()) return false;
-  iconv_t cd = gDecoder.get();
-  if (cd == kNoDescriptor) return false;
-
-  // Each input byte yields at most one code unit.
-  std::u16string text(bytes.size(), u'\0');
-  char* in = const_cast<char*>(bytes.data());
-  std::size_t inLeft = bytes.size();
-  char* dst = reinterpret_cast<char*>(text.data());
-  std::size_t dstLeft = text.size() * sizeof(char16_t);
-
+// Converts [in, in + inLeft) with `cd` into `dst`, one replacement for each sequence
+// iconv refuses; false when iconv fails for another reason.
+bool decodeSegment(iconv_t cd, char* in, std::size_t inLeft, char*& dst, std::size_t& dstLeft) {
   while (inLeft > 0) {
     if (iconv(cd, &in, &inLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1)) break;
     if (errno != EILSEQ && errno != EINVAL) return false;
@@ -88,24 +77,10 @@ bool cp932ToUtf16(std::string_view bytes, std::u16string& out) {
     inLeft -= pair ? 2 : 1;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
   }
-  text.resize(text.size() - dstLeft / sizeof(char16_t));
-  if (text.empty()) return false;
-  out = std::move(text);
   return true;
 }
 
-bool utf16ToCp932(std::u16string_view text, std::string& out) {
-  if (text.empty()) return false;
-  iconv_t cd = gEncoder.get();
-  if (cd == kNoDescriptor) return false;
-
-  // Every code unit yields at most two bytes (a surrogate pair yields one '?').
-  std::string bytes(text.size() * 2, '\0');
-  char* in = reinterpret_cast<char*>(const_cast<char16_t*>(text.data()));
-  std::size_t inLeft = text.size() * sizeof(char16_t);
-  char* dst = bytes.data();
-  std::size_t dstLeft = bytes.size();
-
+bool encodeSegment(iconv_t cd, char* in, std::size_t inLeft, char*& dst, std::size_t& dstLeft) {
   while (inLeft > 0) {
     if (iconv(cd, &in, &inLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1)) break;
     if (errno != EILSEQ && errno != EINVAL) return false;
@@ -123,7 +98,66 @@ bool utf16ToCp932(std::u16string_view text, std::string& out) {
     inLeft -= skip;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
   }
-  bytes.resize(bytes.size() - dstLeft);
+  return true;
+}
+
+}  // namespace
+
+// ASCII maps to itself both ways in this code page, so runs of it are copied here and
+// only the rest goes through iconv, whose cost per character is many times a copy's. A
+// lead byte always takes the byte after it into its run, so no double byte is split.
+bool cp932ToUtf16(std::string_view bytes, std::u16string& out) {
+  if (bytes.empty()) return false;
+  iconv_t cd = kNoDescriptor;
+
+  // Each input byte yields at most one code unit.
+  std::u16string text(bytes.size(), u'\0');
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  char16_t* const first = text.data();
+  std::size_t written = 0;
+  for (std::size_t i = 0; i < n;) {
+    for (; i < n && p[i] < 0x80; ++i) first[written++] = p[i];
+    if (i == n) break;
+    std::size_t j = i;
+    while (j < n && p[j] >= 0x80) j += isLeadByte(p[j]) && j + 1 < n ? 2 : 1;
+    if (cd == kNoDescriptor && (cd = gDecoder.get()) == kNoDescriptor) return false;
+    char* dst = reinterpret_cast<char*>(first + written);
+    std::size_t dstLeft = (text.size() - written) * sizeof(char16_t);
+    char* in = const_cast<char*>(bytes.data() + i);
+    if (!decodeSegment(cd, in, j - i, dst, dstLeft)) return false;
+    written = text.size() - dstLeft / sizeof(char16_t);
+    i = j;
+  }
+  text.resize(written);
+  if (text.empty()) return false;
+  out = std::move(text);
+  return true;
+}
+
+bool utf16ToCp932(std::u16string_view text, std::string& out) {
+  if (text.empty()) return false;
+  iconv_t cd = kNoDescriptor;
+
+  // Every code unit yields at most two bytes (a surrogate pair yields one '?').
+  std::string bytes(text.size() * 2, '\0');
+  const char16_t* const units = text.data();
+  const std::size_t n = text.size();
+  std::size_t written = 0;
+  for (std::size_t i = 0; i < n;) {
+    for (; i < n && units[i] < 0x80; ++i) bytes[written++] = static_cast<char>(units[i]);
+    if (i == n) break;
+    std::size_t j = i;
+    while (j < n && units[j] >= 0x80) ++j;
+    if (cd == kNoDescriptor && (cd = gEncoder.get()) == kNoDescriptor) return false;
+    char* dst = bytes.data() + written;
+    std::size_t dstLeft = bytes.size() - written;
+    char* in = reinterpret_cast<char*>(const_cast<char16_t*>(units + i));
+    if (!encodeSegment(cd, in, (j - i) * sizeof(char16_t), dst, dstLeft)) return false;
+    written = bytes.size() - dstLeft;
+    i = j;
+  }
+  bytes.resize(written);
   if (bytes.empty()) return false;
   out = std::move(bytes);
   return true;
