@@ -32,14 +32,41 @@ TEST(CodePage932, DecodesAndEncodesShiftJis) {
       {"half-width katakana", "\xB1"sv, u"\uFF71"sv},
       {"nec special row", "\x87\x40"sv, u"①"sv},
       {"ibm extension", "\xFA\x40"sv, u"ⅰ"sv},
-      // ASCII runs are copied around the converter: trail bytes in the ASCII range must
-      // stay with their lead byte on every side of a run.
-      {"runs of each kind",
-       "ab\x95\\cd\xB1\xB2"
-       "ef\x82\xA0\x82\xA2gh"sv,
-       u"ab表cdｱｲefあいgh"sv},
-      {"ascii-range trails in a row", "\x83\\\x83~\\~"sv, u"ソミ\\~"sv},
-      {"backslash between two trails", "\x95\\\\\x95\\"sv, u"表\\表"sv},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::u16string text;
+    EXPECT_TRUE(platform::cp932ToUtf16(c.bytes, text));
+    EXPECT_EQ(text, c.text);
+    std::string bytes;
+    EXPECT_TRUE(platform::utf16ToCp932(c.text, bytes));
+    EXPECT_EQ(bytes, c.bytes);
+  }
+}
+
+// Long ASCII runs are copied around the converter. A double byte whose trail lies in the
+// ASCII range must stay whole next to such a run, on either side and at either end.
+TEST(CodePage932, DoubleBytesNextToLongAsciiRuns) {
+  const std::string run(40, 'x');
+  const std::u16string wideRun(run.begin(), run.end());
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::u16string text;
+  } cases[] = {
+      {"trail 0x5C then a run", "\x95\\" + run, u"表" + wideRun},
+      {"run then trail 0x7E", run + "\x83~", wideRun + u"ミ"},
+      {"each kind between runs", run + "\x95\\" + run + "\x83~" + run + "\xB1" + run + "\x82\xA0",
+       wideRun + u"表" + wideRun + u"ミ" + wideRun + u"ｱ" + wideRun + u"あ"},
+      {"short ascii before a run",
+       "\x82\xA0"
+       "ab\\" +
+           run +
+           "\x95\\"
+           "cd",
+       u"あab\\" + wideRun + u"表cd"},
+      {"exactly 32 after a trail", "\x95\\" + run.substr(0, 32) + "\x95\\",
+       u"表" + wideRun.substr(0, 32) + u"表"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
