@@ -151,6 +151,46 @@ TEST(EncodeUtf8, WritesEachCodeUnitOrPair) {
   }
 }
 
+// ASCII runs are converted in blocks: a character, a malformed byte or a cut-off
+// sequence must be found at every offset in and around a block, both ways.
+TEST(Utf8, EveryOffsetAroundTheAsciiBlocks) {
+  struct Insert {
+    const char* name;
+    BytesView bytes;
+    TextView units;
+    bool complete;
+  };
+  const Insert inserts[] = {
+      {"two bytes", "\xC3\xA9"sv, u"\u00E9"sv, true},
+      {"three bytes", "\xE3\x81\x82"sv, u"\u3042"sv, true},
+      {"surrogate pair", "\xF0\x9F\x98\x80"sv, u"\xD83D\xDE00"sv, true},
+      {"lone continuation", "\x80"sv, u""sv, false},
+      {"cut off at the end", "\xE3\x81"sv, u""sv, false},
+  };
+  const Bytes ascii = "EXECUTE SAORI/1.0\r\nArgument1: abcdefghijklmnopqrstuvwxyz0123456789";
+  const Text wide(ascii.begin(), ascii.end());
+  for (const Insert& insert : inserts) {
+    for (std::size_t at = 0; at <= 40; ++at) {
+      SCOPED_TRACE(testing::Message() << insert.name << " at " << at);
+      const bool atEnd = insert.bytes == "\xE3\x81"sv;
+      const std::size_t tail = atEnd ? at : ascii.size();
+      const Bytes input = ascii.substr(0, at) + Bytes(insert.bytes) + ascii.substr(at, tail - at);
+      const Text expected =
+          insert.complete ? wide.substr(0, at) + Text(insert.units) + wide.substr(at, tail - at)
+                          : wide.substr(0, at);
+      const test::ExactBuffer<char> buffer(input);
+      Text text;
+      EXPECT_EQ(decodeUtf8(buffer.view(), text), insert.complete);
+      EXPECT_EQ(text, expected);
+      if (!insert.complete) continue;
+      const test::ExactBuffer<char16_t> units(expected);
+      Bytes bytes;
+      encodeUtf8(units.view(), bytes);
+      EXPECT_EQ(bytes, input);
+    }
+  }
+}
+
 TEST(Utf8, EveryCharacterRoundTrips) {
   Text all;
   for (char32_t c = 0; c <= 0x10FFFF; ++c) {

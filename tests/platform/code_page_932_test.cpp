@@ -44,6 +44,41 @@ TEST(CodePage932, DecodesAndEncodesShiftJis) {
   }
 }
 
+// Long ASCII runs are copied around the converter. A double byte whose trail lies in the
+// ASCII range must stay whole next to such a run, on either side and at either end.
+TEST(CodePage932, DoubleBytesNextToLongAsciiRuns) {
+  const std::string run(40, 'x');
+  const std::u16string wideRun(run.begin(), run.end());
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::u16string text;
+  } cases[] = {
+      {"trail 0x5C then a run", "\x95\\" + run, u"表" + wideRun},
+      {"run then trail 0x7E", run + "\x83~", wideRun + u"ミ"},
+      {"each kind between runs", run + "\x95\\" + run + "\x83~" + run + "\xB1" + run + "\x82\xA0",
+       wideRun + u"表" + wideRun + u"ミ" + wideRun + u"ｱ" + wideRun + u"あ"},
+      {"short ascii before a run",
+       "\x82\xA0"
+       "ab\\" +
+           run +
+           "\x95\\"
+           "cd",
+       u"あab\\" + wideRun + u"表cd"},
+      {"exactly 32 after a trail", "\x95\\" + run.substr(0, 32) + "\x95\\",
+       u"表" + wideRun.substr(0, 32) + u"表"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::u16string text;
+    EXPECT_TRUE(platform::cp932ToUtf16(c.bytes, text));
+    EXPECT_EQ(text, c.text);
+    std::string bytes;
+    EXPECT_TRUE(platform::utf16ToCp932(c.text, bytes));
+    EXPECT_EQ(bytes, c.bytes);
+  }
+}
+
 TEST(CodePage932, EmptyInputFailsAndLeavesTheOutput) {
   std::u16string text = u"kept";
   std::string bytes = "kept";

@@ -1,7 +1,9 @@
 #include <iconv.h>
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <type_traits>
 
@@ -59,20 +61,9 @@ constinit CachedDescriptor gEncoder("CP932", kUtf16);
 bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 bool isTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 
-}  // namespace
-
-bool cp932ToUtf16(std::string_view bytes, std::u16string& out) {
-  if (bytes.empty()) return false;
-  iconv_t cd = gDecoder.get();
-  if (cd == kNoDescriptor) return false;
-
-  // Each input byte yields at most one code unit.
-  std::u16string text(bytes.size(), u'\0');
-  char* in = const_cast<char*>(bytes.data());
-  std::size_t inLeft = bytes.size();
-  char* dst = reinterpret_cast<char*>(text.data());
-  std::size_t dstLeft = text.size() * sizeof(char16_t);
-
+// Converts [in, in + inLeft) with `cd` into `dst`, one replacement for each sequence
+// iconv refuses; false when iconv fails for another reason.
+bool decodeSegment(iconv_t cd, char* in, std::size_t inLeft, char*& dst, std::size_t& dstLeft) {
   while (inLeft > 0) {
     if (iconv(cd, &in, &inLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1)) break;
     if (errno != EILSEQ && errno != EINVAL) return false;
@@ -88,24 +79,10 @@ bool cp932ToUtf16(std::string_view bytes, std::u16string& out) {
     inLeft -= pair ? 2 : 1;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
   }
-  text.resize(text.size() - dstLeft / sizeof(char16_t));
-  if (text.empty()) return false;
-  out = std::move(text);
   return true;
 }
 
-bool utf16ToCp932(std::u16string_view text, std::string& out) {
-  if (text.empty()) return false;
-  iconv_t cd = gEncoder.get();
-  if (cd == kNoDescriptor) return false;
-
-  // Every code unit yields at most two bytes (a surrogate pair yields one '?').
-  std::string bytes(text.size() * 2, '\0');
-  char* in = reinterpret_cast<char*>(const_cast<char16_t*>(text.data()));
-  std::size_t inLeft = text.size() * sizeof(char16_t);
-  char* dst = bytes.data();
-  std::size_t dstLeft = bytes.size();
-
+bool encodeSegment(iconv_t cd, char* in, std::size_t inLeft, char*& dst, std::size_t& dstLeft) {
   while (inLeft > 0) {
     if (iconv(cd, &in, &inLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1)) break;
     if (errno != EILSEQ && errno != EINVAL) return false;
@@ -123,7 +100,107 @@ bool utf16ToCp932(std::u16string_view text, std::string& out) {
     inLeft -= skip;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
   }
-  bytes.resize(bytes.size() - dstLeft);
+  return true;
+}
+
+// A call into iconv costs about as much as converting a few dozen characters, so only
+// ASCII runs at least this long are copied on their own; shorter ones (the separators
+// between short Japanese items) go through iconv with their neighbours.
+constexpr std::size_t kShortestCopiedRun = 32;
+
+// True when all 8 bytes at `p` are ASCII.
+bool asciiBlock(const unsigned char* p) {
+  std::uint64_t v;
+  std::memcpy(&v, p, 8);
+  return (v & 0x8080808080808080u) == 0;
+}
+
+// The end of the segment for iconv that starts at `i` (not ASCII): it takes in every
+// ASCII run shorter than kShortestCopiedRun, up to the first longer one or the end. The
+// first byte of a run may be the trail of a double byte, so it always stays in the
+// segment; the bytes after it start characters of their own. Long runs are found by
+// whole words of ASCII, which Japanese text almost never holds, so the double bytes are
+// not walked one by one.
+std::size_t byteSegmentEnd(const unsigned char* p, std::size_t n, std::size_t i) {
+  std::size_t j = i;
+  for (;;) {
+    while (n - j >= 8 && !asciiBlock(p + j)) j += 8;
+    if (n - j < 8) return n;  // a short tail goes with the segment
+    std::size_t start = j;
+    while (start > i && p[start - 1] < 0x80) --start;
+    std::size_t end = j + 8;
+    while (end < n && end - start <= kShortestCopiedRun && p[end] < 0x80) ++end;
+    if (end == n || end - start > kShortestCopiedRun) return start + 1;
+    j = end;
+  }
+}
+
+std::size_t unitSegmentEnd(const char16_t* p, std::size_t n, std::size_t j) {
+  for (;;) {
+    while (j < n && p[j] >= 0x80) ++j;
+    if (j == n) return n;
+    const std::size_t limit = std::min(n, j + kShortestCopiedRun);
+    std::size_t run = j;
+    while (run < limit && p[run] < 0x80) ++run;
+    if (run == n || run == j + kShortestCopiedRun) return j;
+    j = run;
+  }
+}
+
+}  // namespace
+
+// ASCII maps to itself both ways in this code page, so runs of it are copied here and
+// only the rest goes through iconv, whose cost per character is many times a copy's.
+bool cp932ToUtf16(std::string_view bytes, std::u16string& out) {
+  if (bytes.empty()) return false;
+  iconv_t cd = kNoDescriptor;
+
+  // Each input byte yields at most one code unit.
+  std::u16string text(bytes.size(), u'\0');
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  char16_t* const first = text.data();
+  std::size_t written = 0;
+  for (std::size_t i = 0; i < n;) {
+    for (; i < n && p[i] < 0x80; ++i) first[written++] = p[i];
+    if (i == n) break;
+    const std::size_t j = byteSegmentEnd(p, n, i);
+    if (cd == kNoDescriptor && (cd = gDecoder.get()) == kNoDescriptor) return false;
+    char* dst = reinterpret_cast<char*>(first + written);
+    std::size_t dstLeft = (text.size() - written) * sizeof(char16_t);
+    char* in = const_cast<char*>(bytes.data() + i);
+    if (!decodeSegment(cd, in, j - i, dst, dstLeft)) return false;
+    written = text.size() - dstLeft / sizeof(char16_t);
+    i = j;
+  }
+  text.resize(written);
+  if (text.empty()) return false;
+  out = std::move(text);
+  return true;
+}
+
+bool utf16ToCp932(std::u16string_view text, std::string& out) {
+  if (text.empty()) return false;
+  iconv_t cd = kNoDescriptor;
+
+  // Every code unit yields at most two bytes (a surrogate pair yields one '?').
+  std::string bytes(text.size() * 2, '\0');
+  const char16_t* const units = text.data();
+  const std::size_t n = text.size();
+  std::size_t written = 0;
+  for (std::size_t i = 0; i < n;) {
+    for (; i < n && units[i] < 0x80; ++i) bytes[written++] = static_cast<char>(units[i]);
+    if (i == n) break;
+    const std::size_t j = unitSegmentEnd(units, n, i);
+    if (cd == kNoDescriptor && (cd = gEncoder.get()) == kNoDescriptor) return false;
+    char* dst = bytes.data() + written;
+    std::size_t dstLeft = bytes.size() - written;
+    char* in = reinterpret_cast<char*>(const_cast<char16_t*>(units + i));
+    if (!encodeSegment(cd, in, (j - i) * sizeof(char16_t), dst, dstLeft)) return false;
+    written = bytes.size() - dstLeft;
+    i = j;
+  }
+  bytes.resize(written);
   if (bytes.empty()) return false;
   out = std::move(bytes);
   return true;
