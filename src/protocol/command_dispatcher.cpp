@@ -9,7 +9,7 @@ constexpr TextView kExecutePrefix = u"EXECUTE SAORI/";
 }  // namespace
 
 bool CommandDispatcher::execute(SaoriRequest& record) {
-  const TextView line(record.requestLine);
+  const TextView line = record.requestLine;
   if (line.starts_with(kVersionPrefix)) return true;
   if (line.starts_with(kExecutePrefix) && !record.arguments.empty()) {
     // Reading Argument0 adds it when absent, and the count below includes it.

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -12,19 +13,22 @@ class CommandRegistry {
  public:
   using Handle = std::shared_ptr<IRequestEntry>;
 
+  using Entries = std::map<Text, Handle, std::less<>>;
+
   // Stores `entry` under `name`, replacing an earlier entry of that name.
   void add(TextView name, Handle entry) { entries_[Text(name)] = std::move(entry); }
 
-  // The entry registered under exactly `name`, or null.
-  IRequestEntry* find(const Text& name) const {
+  // The entry registered under exactly `name`, or null. Looked up by the view itself:
+  // no key is built per request.
+  IRequestEntry* find(TextView name) const {
     auto it = entries_.find(name);
     return it == entries_.end() ? nullptr : it->second.get();
   }
 
-  const std::map<Text, Handle>& entries() const { return entries_; }
+  const Entries& entries() const { return entries_; }
 
  private:
-  std::map<Text, Handle> entries_;
+  Entries entries_;
 };
 
 }  // namespace orrery
