@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "protocol/response_builder.h"
 #include "protocol/response_pieces.h"
+#include "protocol/unit_search.h"
 
 namespace orrery {
 namespace {
@@ -34,19 +35,21 @@ void releaseAnswer(SaoriRequest& record) {
 template <typename OnPiece>
 void forEachPiece8(const SaoriRequest& record, OnPiece&& onPiece) {
   response::forEachPiece(record, onPiece);
-  onPiece(kCharsetPrefix);
-  onPiece(record.charset);
-  onPiece(kClosingLines);
+  onPiece(kCharsetPrefix, true);
+  onPiece(record.charset, true);  // one of the two names by now
+  onPiece(kClosingLines, true);
 }
 
 // A UTF-8 answer is encoded piece by piece straight into its room: no UTF-16 response
 // and no second copy of the answer exist at any time.
 bool writeUtf8Response(const SaoriRequest& record, ResponseOutput<char>& out) {
   std::size_t length = 0;
-  forEachPiece8(record, [&length](TextView piece) { length += utf8Length(piece); });
+  forEachPiece8(record, [&length](TextView piece, bool ascii) {
+    length += ascii ? piece.size() : utf8Length(piece);
+  });
   char* p = out.allocate(length);
   if (p == nullptr) return false;
-  forEachPiece8(record, [&p](TextView piece) { p = writeUtf8(piece, p); });
+  forEachPiece8(record, [&p](TextView piece, bool) { p = writeUtf8(piece, p); });
   return true;
 }
 
@@ -57,7 +60,7 @@ bool writeShiftJisResponse(SaoriRequest& record, ResponseOutput<char>& out) {
   const std::size_t length =
       responseLength(record) + kCharsetPrefix.size() + record.charset.size() + kClosingLines.size();
   char16_t* p = StringOutput<char16_t>(response).allocate(length);
-  forEachPiece8(record, [&p](TextView piece) { p = std::copy(piece.begin(), piece.end(), p); });
+  forEachPiece8(record, [&p](TextView piece, bool) { p = putUnits(p, piece); });
   releaseAnswer(record);
   Bytes bytes;
   // A failed conversion leaves `bytes` empty: an empty response goes back.

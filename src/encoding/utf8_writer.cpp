@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace orrery {
+namespace orrery::utf8_detail {
 namespace {
 
 constexpr bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
@@ -10,10 +10,11 @@ constexpr bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 }  // namespace
 
-std::size_t utf8Length(TextView text) {
+// The length of text[i..] plus i, the ASCII units before it.
+std::size_t lengthFrom(TextView text, std::size_t i) {
   std::size_t total = text.size();
   const std::size_t n = text.size();
-  for (std::size_t i = 0; i < n; ++i) {
+  for (; i < n; ++i) {
     const char16_t u = text[i];
     if (u < 0x80) continue;
     total += u < 0x800 ? 1 : 2;
@@ -23,9 +24,9 @@ std::size_t utf8Length(TextView text) {
   return total;
 }
 
-char* writeUtf8(TextView text, char* out) {
+char* writeFrom(TextView text, std::size_t i, char* out) {
   const std::size_t n = text.size();
-  for (std::size_t i = 0; i < n; ++i) {
+  for (; i < n; ++i) {
     const char16_t u = text[i];
     if (u < 0x80) {
       *out++ = static_cast<char>(u);
@@ -49,4 +50,4 @@ char* writeUtf8(TextView text, char* out) {
   return out;
 }
 
-}  // namespace orrery
+}  // namespace orrery::utf8_detail

@@ -1,6 +1,7 @@
 #include "protocol/request_parser.h"
 
 #include "protocol/char_class.h"
+#include "protocol/unit_search.h"
 
 namespace orrery {
 namespace {
@@ -17,6 +18,14 @@ class HeaderName {
     start_ = end_ = i;
     copied_ = false;
     copy_.clear();
+  }
+  // Appends the units from position i up to, not including, j.
+  void appendRange(std::size_t i, std::size_t j) {
+    if (!copied_ && i == end_) {
+      end_ = j;
+      return;
+    }
+    for (; i < j; ++i) append(i);
   }
   // Appends the unit at position i.
   void append(std::size_t i) {
@@ -42,15 +51,15 @@ class HeaderName {
 };
 
 void completeHeader(TextView name, TextView value, SaoriRequest& record) {
-  if (name.starts_with(kArgumentPrefix)) {
+  if (startsWith(name, kArgumentPrefix)) {
     if (auto number = scanArgumentNumber(name.substr(kArgumentPrefix.size()))) {
       record.arguments.add(*number, value);
     }
-  } else if (name == u"Sender") {
+  } else if (sameUnits(name, u"Sender")) {
     record.sender = value;
-  } else if (name == u"SecurityLevel") {
+  } else if (sameUnits(name, u"SecurityLevel")) {
     record.securityLevel = value;
-  } else if (name == u"Charset") {
+  } else if (sameUnits(name, u"Charset")) {
     record.charset = value;
   }
 }
@@ -58,7 +67,7 @@ void completeHeader(TextView name, TextView value, SaoriRequest& record) {
 // Reads the request line; returns the position after its line end, or npos when the
 // text ends first. The line loses every CR and the unit after a lone one.
 std::size_t readRequestLine(TextView in, SaoriRequest& record) {
-  const std::size_t cr = in.find(u'\r');
+  const std::size_t cr = findUnit(in, u'\r');
   if (cr == TextView::npos) {
     record.requestLine = in;
     return TextView::npos;
@@ -119,7 +128,11 @@ bool readHeaders(TextView in, std::size_t start, SaoriRequest& record) {
         } else if (c == u'\r') {
           pendingCr = true;
         } else {
-          name.append(i);
+          // The plain units up to the next colon or CR join the name at once.
+          std::size_t j = i + 1;
+          while (j < in.size() && in[j] != u':' && in[j] != u'\r') ++j;
+          name.appendRange(i, j);
+          i = j - 1;
         }
         break;
 
@@ -137,7 +150,7 @@ bool readHeaders(TextView in, std::size_t start, SaoriRequest& record) {
         } else {
           // Value units are taken by position later, so skip straight to the next CR:
           // long list arguments pass here at the speed of a search.
-          const std::size_t cr = in.find(u'\r', i);
+          const std::size_t cr = findUnit(in, u'\r', i);
           if (cr == TextView::npos) return false;
           i = cr - 1;
         }

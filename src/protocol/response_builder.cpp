@@ -1,6 +1,7 @@
 #include "protocol/response_builder.h"
 
 #include "protocol/response_pieces.h"
+#include "protocol/unit_search.h"
 
 namespace orrery {
 
@@ -22,9 +23,7 @@ std::size_t responseLength(const SaoriRequest& record) {
 }
 
 char16_t* writeResponse(const SaoriRequest& record, char16_t* out) {
-  forEachPiece(record, [&out](TextView piece) {
-    out = piece.empty() ? out : std::copy(piece.begin(), piece.end(), out);
-  });
+  forEachPiece(record, [&out](TextView piece, bool) { out = putUnits(out, piece); });
   return out;
 }
 

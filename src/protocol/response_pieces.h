@@ -15,16 +15,22 @@ inline constexpr TextView kValueSeparator = u": ";
 inline constexpr TextView kLineEnd = u"\r\n";
 inline constexpr std::size_t kPrefetchDistance = 16;
 
+// Constants rather than literals at each return, so that no length is counted at run time.
+inline constexpr TextView kStatusOk = u"200 OK\r\n";
+inline constexpr TextView kStatusNoContent = u"204 No Content\r\n";
+inline constexpr TextView kStatusBadRequest = u"400 Bad Request\r\n";
+inline constexpr TextView kStatusInternalError = u"500 Internal Server Error\r\n";
+
 inline TextView statusText(std::int32_t status) {
   switch (status) {
     case SaoriRequest::kOk:
-      return u"200 OK\r\n";
+      return kStatusOk;
     case SaoriRequest::kNoContent:
-      return u"204 No Content\r\n";
+      return kStatusNoContent;
     case SaoriRequest::kBadRequest:
-      return u"400 Bad Request\r\n";
+      return kStatusBadRequest;
     default:
-      return u"500 Internal Server Error\r\n";
+      return kStatusInternalError;
   }
 }
 
@@ -52,15 +58,17 @@ class LineNumber {
   std::size_t first_ = kWidth - 1;
 };
 
-// Calls `onPiece(TextView)` for every piece of the response, in order.
+// Calls `onPiece(TextView piece, bool ascii)` for every piece of the response, in order;
+// `ascii` is true for the protocol's own pieces, which an 8-bit writer may copy as
+// they are, and false for the command's texts.
 template <typename OnPiece>
 void forEachPiece(const SaoriRequest& record, OnPiece&& onPiece) {
-  onPiece(kProtocol);
-  onPiece(statusText(record.status));
+  onPiece(kProtocol, true);
+  onPiece(statusText(record.status), true);
   if (record.status != SaoriRequest::kOk) return;
-  onPiece(kResultPrefix);
-  onPiece(record.result);
-  onPiece(kLineEnd);
+  onPiece(kResultPrefix, true);
+  onPiece(record.result, false);
+  onPiece(kLineEnd, true);
   const ValueList& values = record.values;
   const std::size_t count = values.size();
   LineNumber number;
@@ -68,11 +76,11 @@ void forEachPiece(const SaoriRequest& record, OnPiece&& onPiece) {
     // Values often view their texts in another order than they were sent (sorted or
     // shuffled items), so fetch a few ahead of the copy.
     if (i + kPrefetchDistance < count) values.prefetchText(i + kPrefetchDistance);
-    onPiece(kValuePrefix);
-    onPiece(number.text());
-    onPiece(kValueSeparator);
-    onPiece(values[i]);
-    onPiece(kLineEnd);
+    onPiece(kValuePrefix, true);
+    onPiece(number.text(), true);
+    onPiece(kValueSeparator, true);
+    onPiece(values[i], false);
+    onPiece(kLineEnd, true);
   }
 }
 
