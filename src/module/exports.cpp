@@ -89,7 +89,9 @@ orrery_block answer(orrery_block h, long* len, std::basic_string_view<Unit> fall
     std::basic_string<Unit> in = copyBlock<Unit>(h, requestLength(h, len));
     orrery::platform::freeBlock(h);
     h = nullptr;
-    if (call(std::move(in), response)) return response.release(len);
+    if (call(std::move(in), response)) {
+      if (orrery_block block = response.release(len)) return block;
+    }
   } catch (...) {
   }
   orrery::platform::freeBlock(h);  // still ours only when copying it failed
