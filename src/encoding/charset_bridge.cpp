@@ -4,8 +4,11 @@
 #include "encoding/euc_jp.h"
 #include "encoding/iso2022_jp.h"
 #include "encoding/utf8.h"
+#include "encoding/utf8_writer.h"
 #include "platform/platform.h"
 #include "protocol/response_builder.h"
+#include "protocol/response_pieces.h"
+#include "protocol/unit_search.h"
 
 namespace orrery {
 namespace {
@@ -15,15 +18,58 @@ constexpr BytesView kCharsetHeader = "\r\nCharset: ";
 
 constexpr TextView kUtf8Name = u"UTF-8";
 constexpr TextView kShiftJisName = u"Shift_JIS";
-constexpr std::size_t kCharsetTailRoom = 32;
+constexpr TextView kCharsetPrefix = u"Charset: ";
+constexpr TextView kClosingLines = u"\r\n\r\n";
 
 using Converter = bool (*)(BytesView, Bytes&);
 
-// Values may view the arguments' texts, so both go together.
+// Values and arguments view the request text, so all of them go together.
 void releaseAnswer(SaoriRequest& record) {
   record.values = ValueList();
   Text().swap(record.result);
   record.arguments.clear();
+  Text().swap(record.rawText);
+}
+
+// Calls `onPiece` for every piece of the complete 8-bit response, in UTF-16.
+template <typename OnPiece>
+void forEachPiece8(const SaoriRequest& record, OnPiece&& onPiece) {
+  response::forEachPiece(record, onPiece);
+  onPiece(kCharsetPrefix, true);
+  onPiece(record.charset, true);  // one of the two names by now
+  onPiece(kClosingLines, true);
+}
+
+// A UTF-8 answer is encoded piece by piece straight into its room: no UTF-16 response
+// and no second copy of the answer exist at any time.
+bool writeUtf8Response(const SaoriRequest& record, ResponseOutput<char>& out) {
+  std::size_t length = 0;
+  forEachPiece8(record, [&length](TextView piece, bool ascii) {
+    length += ascii ? piece.size() : utf8Length(piece);
+  });
+  char* p = out.allocate(length);
+  if (p == nullptr) return false;
+  forEachPiece8(record, [&p](TextView piece, bool) { p = writeUtf8(piece, p); });
+  return true;
+}
+
+// Code page 932 belongs to the platform, which converts whole texts: the UTF-16
+// response is built first, and the record is released before the conversion.
+bool writeShiftJisResponse(SaoriRequest& record, ResponseOutput<char>& out) {
+  Text response;
+  const std::size_t length =
+      responseLength(record) + kCharsetPrefix.size() + record.charset.size() + kClosingLines.size();
+  char16_t* p = StringOutput<char16_t>(response).allocate(length);
+  forEachPiece8(record, [&p](TextView piece, bool) { p = putUnits(p, piece); });
+  releaseAnswer(record);
+  Bytes bytes;
+  // A failed conversion leaves `bytes` empty: an empty response goes back.
+  encodeResponse(response, kShiftJisName, bytes);
+  Text().swap(response);
+  char* room = out.allocate(bytes.size());
+  if (room == nullptr) return false;
+  std::copy(bytes.begin(), bytes.end(), room);
+  return true;
 }
 
 // Rewrites the request into Shift_JIS first, then decodes that.
@@ -65,20 +111,16 @@ bool fromWide(TextView text, unsigned codePage, Bytes& bytes) {
   return codePage == kCodePage932 && platform::utf16ToCp932(text, bytes);
 }
 
+bool buildResponse8(SaoriRequest& record, ResponseOutput<char>& out) {
+  settleStatus(record);
+  const bool utf8 = charsetNamed(record.charset) == RequestCharset::kUtf8;
+  record.charset = utf8 ? kUtf8Name : kShiftJisName;
+  return utf8 ? writeUtf8Response(record, out) : writeShiftJisResponse(record, out);
+}
+
 bool buildResponse8(SaoriRequest& record, Bytes& out) {
-  Text response;
-  // Room for the Charset line and the closing empty line, so that appending them never
-  // moves a large response.
-  buildResponse(record, response, kCharsetTailRoom);
-  record.charset =
-      charsetNamed(record.charset) == RequestCharset::kUtf8 ? kUtf8Name : kShiftJisName;
-  response.append(u"Charset: ");
-  response.append(record.charset);
-  response.append(u"\r\n\r\n");
-  // The record's texts are in the response now; free them before it is encoded.
-  releaseAnswer(record);
-  encodeResponse(response, record.charset, out);
-  return true;
+  StringOutput<char> appended(out);
+  return buildResponse8(record, appended);
 }
 
 }  // namespace orrery

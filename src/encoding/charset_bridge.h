@@ -1,6 +1,7 @@
 #pragma once
 // The 8-bit side of the protocol: choosing a request's charset from its raw bytes,
 // decoding it to UTF-16, and encoding the response in Shift_JIS or UTF-8.
+#include "protocol/response_output.h"
 #include "protocol/saori_request.h"
 
 namespace orrery {
@@ -25,11 +26,14 @@ bool encodeResponse(TextView text, TextView charsetName, Bytes& bytes);
 bool toWide(BytesView bytes, unsigned codePage, Text& text);
 bool fromWide(TextView text, unsigned codePage, Bytes& bytes);
 
-// Builds the complete 8-bit response for a finished record into `out` (empty when
-// called): the UTF-16 response, a Charset line and the closing empty line, encoded in
-// the response charset. Rewrites record.charset to that charset ("UTF-8" for a value
-// that charsetNamed reads as UTF-8, "Shift_JIS" for every other value). Returns true, also when
-// encoding failed and `out` stayed empty.
+// Writes the complete 8-bit response for a finished record into room of exactly its
+// length taken from `out`: the UTF-16 response, a Charset line and the closing empty
+// line, encoded in the response charset. Rewrites record.charset to that charset
+// ("UTF-8" for a value that charsetNamed reads as UTF-8, "Shift_JIS" for every other
+// value). A failed encoding gives an empty response. False only when the room could
+// not be had. A Shift_JIS answer releases the record's texts on the way.
+bool buildResponse8(SaoriRequest& record, ResponseOutput<char>& out);
+// The same, appended to `out` (empty when called); always true.
 bool buildResponse8(SaoriRequest& record, Bytes& out);
 
 }  // namespace orrery

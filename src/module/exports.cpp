@@ -1,7 +1,9 @@
 // The four entry points. Each copies the host's block, frees it, calls the module
 // object and hands back a fresh block; nothing ever unwinds into the host.
+#include <algorithm>
 #include <bit>
 #include <cstring>
+#include <utility>
 
 #include "module/module_instance.h"
 #include "orrery.h"
@@ -35,39 +37,64 @@ std::basic_string<Unit> copyBlock(orrery_block h, std::size_t units) {
   return in;
 }
 
+// The response block: the module object writes the response straight into it. It is
+// freed here unless handed to the host, so an answer abandoned half-way leaks nothing.
+template <typename Unit>
+class ResponseBlock final : public orrery::ResponseOutput<Unit> {
+ public:
+  ResponseBlock() = default;
+  ResponseBlock(const ResponseBlock&) = delete;
+  ResponseBlock& operator=(const ResponseBlock&) = delete;
+  ~ResponseBlock() { orrery::platform::freeBlock(block_); }
+
+  Unit* allocate(std::size_t units) override {
+    orrery::platform::freeBlock(block_);
+    units_ = units;
+    block_ = static_cast<Unit*>(orrery::platform::allocateBlock(units * sizeof(Unit)));
+    return block_;
+  }
+
+  // Hands the block to the host with its length; null when none was allocated.
+  orrery_block release(long* len) {
+    if (block_ == nullptr) return nullptr;
+    if constexpr (sizeof(Unit) == 2 && std::endian::native == std::endian::big) {
+      for (std::size_t i = 0; i < units_; ++i) {
+        block_[i] = static_cast<Unit>((block_[i] >> 8) | (block_[i] << 8));  // little-endian
+      }
+    }
+    if (len != nullptr) *len = static_cast<long>(units_);
+    return static_cast<orrery_block>(static_cast<void*>(std::exchange(block_, nullptr)));
+  }
+
+ private:
+  Unit* block_ = nullptr;
+  std::size_t units_ = 0;
+};
+
 template <typename Unit>
 orrery_block allocateResponse(std::basic_string_view<Unit> text, long* len) {
-  void* block = orrery::platform::allocateBlock(text.size() * sizeof(Unit));
-  if (block == nullptr) return nullptr;
-  if (!text.empty()) std::memcpy(block, text.data(), text.size() * sizeof(Unit));
-  if constexpr (sizeof(Unit) == 2 && std::endian::native == std::endian::big) {
-    auto* p = static_cast<unsigned char*>(block);
-    for (std::size_t i = 0; i < text.size() * 2; i += 2) std::swap(p[i], p[i + 1]);
-  }
-  if (len != nullptr) *len = static_cast<long>(text.size());
-  return static_cast<orrery_block>(block);
+  ResponseBlock<Unit> block;
+  Unit* room = block.allocate(text.size());
+  if (room == nullptr) return nullptr;
+  std::copy(text.begin(), text.end(), room);
+  return block.release(len);
 }
 
 // The common shape of request and requestw. `call` runs the module object and returns
 // false when it could not answer; the fallback is then sent instead.
 template <typename Unit, typename Call>
 orrery_block answer(orrery_block h, long* len, std::basic_string_view<Unit> fallback, Call call) {
-  std::basic_string<Unit> response;
-  bool answered = false;
   try {
+    ResponseBlock<Unit> response;
     std::basic_string<Unit> in = copyBlock<Unit>(h, requestLength(h, len));
     orrery::platform::freeBlock(h);
     h = nullptr;
-    answered = call(std::move(in), response);
+    if (call(std::move(in), response)) {
+      if (orrery_block block = response.release(len)) return block;
+    }
   } catch (...) {
-    answered = false;
   }
   orrery::platform::freeBlock(h);  // still ours only when copying it failed
-
-  if (answered) {
-    if (orrery_block block = allocateResponse<Unit>(response, len)) return block;
-  }
-  std::basic_string<Unit>().swap(response);  // give the memory back before the fallback
   if (orrery_block block = allocateResponse<Unit>(fallback, len)) return block;
   if (len != nullptr) *len = 0;
   return nullptr;
@@ -104,17 +131,18 @@ ORRERY_API orrery_bool ORRERY_CALL unload(void) {
 }
 
 ORRERY_API orrery_block ORRERY_CALL request(orrery_block h, long* len) {
-  return answer<char>(h, len, kNarrowFallback, [](Bytes in, Bytes& out) {
+  return answer<char>(h, len, kNarrowFallback, [](Bytes in, orrery::ResponseOutput<char>& out) {
     orrery::IModule* module = orrery::currentModule();
     return module != nullptr && module->request(std::move(in), out);
   });
 }
 
 ORRERY_API orrery_block ORRERY_CALL requestw(orrery_block h, long* len) {
-  return answer<char16_t>(h, len, kWideFallback, [](Text in, Text& out) {
-    orrery::IModule* module = orrery::currentModule();
-    return module != nullptr && module->requestw(std::move(in), out);
-  });
+  return answer<char16_t>(h, len, kWideFallback,
+                          [](Text in, orrery::ResponseOutput<char16_t>& out) {
+                            orrery::IModule* module = orrery::currentModule();
+                            return module != nullptr && module->requestw(std::move(in), out);
+                          });
 }
 
 }  // extern "C"

@@ -1,8 +1,5 @@
 #include "module/request_bridge.h"
 
-#include <memory>
-#include <new>
-
 #include "encoding/charset_bridge.h"
 #include "protocol/request_parser.h"
 #include "protocol/response_builder.h"
@@ -11,13 +8,9 @@ namespace orrery {
 namespace {
 
 // Parses and, when the header block was complete, executes; the record's status
-// carries the outcome either way.
+// carries the outcome either way. The record keeps the text: its arguments view it.
 void parseAndExecute(RequestBridge& bridge, Text text, SaoriRequest& record) {
-  const bool parsed = parse(std::move(text), record);
-  // Nothing reads the raw text after parsing, and the arguments hold copies of what the
-  // commands need: a large request need not be held twice while it is answered.
-  Text().swap(record.rawText);
-  if (parsed) {
+  if (parse(std::move(text), record)) {
     bridge.execute(record);
   } else {
     record.status = SaoriRequest::kBadRequest;
@@ -26,21 +19,21 @@ void parseAndExecute(RequestBridge& bridge, Text text, SaoriRequest& record) {
 
 }  // namespace
 
-bool RequestBridge::requestw(Text in, Text& out) {
-  std::unique_ptr<SaoriRequest> record(new (std::nothrow) SaoriRequest);
-  if (!record) return false;
-  parseAndExecute(*this, std::move(in), *record);
-  return buildResponse(*record, out);
+// The record lives on the stack: a request costs no allocation of its own, and exhausted
+// memory elsewhere still unwinds to the export's fallback.
+bool RequestBridge::requestw(Text in, ResponseOutput<char16_t>& out) {
+  SaoriRequest record;
+  parseAndExecute(*this, std::move(in), record);
+  return buildResponse(record, out);
 }
 
-bool RequestBridge::request(Bytes in, Bytes& out) {
-  std::unique_ptr<SaoriRequest> record(new (std::nothrow) SaoriRequest);
-  if (!record) return false;
+bool RequestBridge::request(Bytes in, ResponseOutput<char>& out) {
+  SaoriRequest record;
   Text text;
   decodeRequest(in, text);
   Bytes().swap(in);  // the raw bytes are not needed once decoded
-  parseAndExecute(*this, std::move(text), *record);
-  return buildResponse8(*record, out);
+  parseAndExecute(*this, std::move(text), record);
+  return buildResponse8(record, out);
 }
 
 }  // namespace orrery

@@ -5,13 +5,15 @@
 namespace orrery {
 
 // Turns a request text into a parsed record, runs it, and turns the record into the
-// response. Returns false only when no record can be created.
+// response. Returns false only when there is no room for the response.
 class RequestBridge : public IModule {
  public:
   using IModule::IModule;
+  using IModule::request;
+  using IModule::requestw;
 
-  bool requestw(Text in, Text& out) override;
-  bool request(Bytes in, Bytes& out) override;
+  bool requestw(Text in, ResponseOutput<char16_t>& out) override;
+  bool request(Bytes in, ResponseOutput<char>& out) override;
   virtual bool execute(SaoriRequest& record) = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "protocol/command_dispatcher.h"
 
+#include "protocol/unit_search.h"
+
 namespace orrery {
 namespace {
 
@@ -9,9 +11,9 @@ constexpr TextView kExecutePrefix = u"EXECUTE SAORI/";
 }  // namespace
 
 bool CommandDispatcher::execute(SaoriRequest& record) {
-  const TextView line(record.requestLine);
-  if (line.starts_with(kVersionPrefix)) return true;
-  if (line.starts_with(kExecutePrefix) && !record.arguments.empty()) {
+  const TextView line = record.requestLine;
+  if (startsWith(line, kVersionPrefix)) return true;
+  if (startsWith(line, kExecutePrefix) && !record.arguments.empty()) {
     // Reading Argument0 adds it when absent, and the count below includes it.
     IRequestEntry* command = registry_.find(record.argument(0));
     if (command != nullptr && command->listArgumentCount() < record.argumentCount()) {

@@ -1,7 +1,7 @@
 #pragma once
 // The Values of a response: an ordered list of texts. A value is either a view of text
 // that outlives the list (a request argument of the same record) or a copy kept in the
-// list's own storage, which grows in large chunks that never move. So a command writing
+// list's own storage, which grows in chunks that never move. So a command writing
 // a million values makes a handful of allocations, and one that returns items of its
 // arguments copies no text at all.
 #include <cstddef>
@@ -61,6 +61,7 @@ class ValueList {
     chunks_.clear();
     free_ = nullptr;
     room_ = 0;
+    nextChunk_ = kFirstChunk;
   }
 
   // Total code units of all values, for sizing the response once.
@@ -71,10 +72,14 @@ class ValueList {
   }
 
  private:
-  static constexpr std::size_t kMinimumChunk = 4096;
+  // The first chunk is small, for the common answer of a few short values; later ones
+  // double up to the size that keeps a large answer at a handful of chunks.
+  static constexpr std::size_t kFirstChunk = 64;
+  static constexpr std::size_t kLargestChunk = 4096;
 
   void newChunk(std::size_t codeUnits) {
-    const std::size_t size = codeUnits < kMinimumChunk ? kMinimumChunk : codeUnits;
+    const std::size_t size = codeUnits < nextChunk_ ? nextChunk_ : codeUnits;
+    if (nextChunk_ < kLargestChunk) nextChunk_ *= 2;
     // Owned before the chunk list grows: if that growth fails, the chunk is released.
     std::unique_ptr<char16_t[]> chunk(new char16_t[size]);
     chunks_.push_back(std::move(chunk));
@@ -94,6 +99,7 @@ class ValueList {
   std::vector<std::unique_ptr<char16_t[]>> chunks_;
   char16_t* free_ = nullptr;
   std::size_t room_ = 0;
+  std::size_t nextChunk_ = kFirstChunk;
 };
 
 }  // namespace orrery

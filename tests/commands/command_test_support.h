@@ -40,8 +40,8 @@ struct Outcome {
 // Runs `command` with Argument0 and the given numbered arguments (in notation).
 inline Outcome run(IRequestEntry& command, const std::map<std::uint32_t, TextView>& arguments) {
   SaoriRequest record;
-  record.argument(0) = u"command";
-  for (const auto& [number, text] : arguments) record.argument(number) = listText(text);
+  record.setArgument(0, u"command");
+  for (const auto& [number, text] : arguments) record.setArgument(number, listText(text));
   Outcome o;
   o.returned = command.execute(record);
   o.status = record.status;

@@ -108,7 +108,7 @@ TEST(CharsetNamed, TheParsedValuePicksTheResponseCharset) {
   for (const Spelling& s : kSpellings) {
     SCOPED_TRACE(Bytes(s.value));
     SaoriRequest record;
-    record.charset = widen(s.value);
+    record.charset = record.keep(widen(s.value));
     record.result = u"あ";
     Bytes out;
     buildResponse8(record, out);

@@ -164,7 +164,7 @@ TEST_F(HostileSizes, AHundredThousandNumberedArguments) {
   SaoriRequest record;
   ASSERT_TRUE(parse(request, record));
   ASSERT_EQ(record.argumentCount(), 100000u);
-  EXPECT_EQ(record.arguments.at(99999), u"99999");
+  EXPECT_EQ(record.argument(99999), u"99999");
   EXPECT_EQ(answer(request), u"SAORI/1.0 204 No Content\r\n");
 }
 
@@ -187,14 +187,14 @@ TEST_F(HostileSizes, ArgumentNumbersAtAndBeyondThirtyTwoBits) {
     SaoriRequest record;
     ASSERT_TRUE(parse(execute({{c.header, u"v"}}), record));
     ASSERT_EQ(record.argumentCount(), 1u);
-    EXPECT_EQ(record.arguments.begin()->first, c.number);
+    EXPECT_EQ(record.arguments.begin()->number, c.number);
   }
   // Two spellings of the same number count once, the later value winning.
   SaoriRequest record;
   ASSERT_TRUE(
       parse(execute({{u"Argument4294967295", u"a"}, {u"Argument5000000000", u"b"}}), record));
   ASSERT_EQ(record.argumentCount(), 1u);
-  EXPECT_EQ(record.arguments.at(4294967295u), u"b");
+  EXPECT_EQ(record.argument(4294967295u), u"b");
 }
 
 // The widest ranges the 32-bit numbers allow. A sequence longer than the command serves

@@ -139,6 +139,10 @@ const Request kRequests[] = {
      [] {
        return execute(u"symmetric_difference", {list(kLarge, false, 1), list(kLarge, false, 2)});
      }},
+    {"utf8_sort_text_10", false,
+     [] {
+       return execute(u"sort", {list(kSmall, false, 1), u"S"}, u"Charset: UTF-8\r\n");
+     }},
     {"utf8_sort_text_2000", false,
      [] {
        return execute(u"sort", {list(kLarge, false, 1), u"S"}, u"Charset: UTF-8\r\n");

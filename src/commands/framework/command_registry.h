@@ -1,8 +1,11 @@
 #pragma once
+#include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "commands/framework/request_entry.h"
+#include "protocol/unit_search.h"
 
 namespace orrery {
 
@@ -11,20 +14,36 @@ namespace orrery {
 class CommandRegistry {
  public:
   using Handle = std::shared_ptr<IRequestEntry>;
+  using Entries = std::map<Text, Handle, std::less<>>;
 
   // Stores `entry` under `name`, replacing an earlier entry of that name.
-  void add(TextView name, Handle entry) { entries_[Text(name)] = std::move(entry); }
-
-  // The entry registered under exactly `name`, or null.
-  IRequestEntry* find(const Text& name) const {
-    auto it = entries_.find(name);
-    return it == entries_.end() ? nullptr : it->second.get();
+  void add(TextView name, Handle entry) {
+    entries_[Text(name)] = std::move(entry);
+    // Map nodes never move, so the index may view their names.
+    index_.clear();
+    for (const auto& [key, handle] : entries_) index_.push_back({key, handle.get()});
   }
 
-  const std::map<Text, Handle>& entries() const { return entries_; }
+  // The entry registered under exactly `name`, or null. A handful of names, mostly of
+  // different lengths: a scan that compares lengths first beats the tree's ordered
+  // comparisons, and no key is built per request.
+  IRequestEntry* find(TextView name) const {
+    for (const Indexed& e : index_) {
+      if (sameUnits(e.name, name)) return e.entry;
+    }
+    return nullptr;
+  }
+
+  const Entries& entries() const { return entries_; }
 
  private:
-  std::map<Text, Handle> entries_;
+  struct Indexed {
+    TextView name;
+    IRequestEntry* entry;
+  };
+
+  Entries entries_;
+  std::vector<Indexed> index_;
 };
 
 }  // namespace orrery

@@ -1,6 +1,7 @@
 #include "commands/lists/shuffle_n_command.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "commands/framework/exceptions.h"
@@ -16,15 +17,15 @@ constexpr std::size_t kMaxDigits = 11;  // "-2147483648"
 // An optional argument is looked at only when the request carries more arguments than
 // its number. Looking adds it when absent, so the next look-up counts it too. Null
 // when it was not looked at or is empty: the caller's default applies.
-const Text* optionalArgument(SaoriRequest& record, std::uint32_t number) {
-  if (record.argumentCount() <= number) return nullptr;
-  const Text& text = record.argument(number);
-  return text.empty() ? nullptr : &text;
+std::optional<TextView> optionalArgument(SaoriRequest& record, std::uint32_t number) {
+  if (record.argumentCount() <= number) return std::nullopt;
+  const TextView text = record.argument(number);
+  return text.empty() ? std::nullopt : std::optional<TextView>(text);
 }
 
 std::int64_t optionalInteger(SaoriRequest& record, std::uint32_t number, std::int64_t fallback) {
-  const Text* text = optionalArgument(record, number);
-  return text == nullptr ? fallback : toInteger(*text);
+  const std::optional<TextView> text = optionalArgument(record, number);
+  return text ? toInteger(*text) : fallback;
 }
 
 // The first `count` values of the sequence start, start + step, … (`length` values)
@@ -73,8 +74,8 @@ bool ShuffleNCommand::execute(SaoriRequest& record) {
     std::int64_t count = optionalInteger(record, 4, limit);
     if (count < 0) throw eBadreq{};
     count = std::min(count, limit);
-    const Text* options = optionalArgument(record, 5);
-    const bool joined = options != nullptr && hasOption(*options, u's');
+    const std::optional<TextView> options = optionalArgument(record, 5);
+    const bool joined = options && hasOption(*options, u's');
 
     const std::vector<std::int32_t> values = permutedPrefix(
         source_, start, step, static_cast<std::size_t>(length), static_cast<std::size_t>(count));

@@ -16,8 +16,8 @@ using Items = std::vector<Text>;
 
 Items shuffled(ShuffleCommand& command, std::map<std::uint32_t, Text> arguments) {
   SaoriRequest record;
-  record.arguments = std::move(arguments);
-  record.arguments[0] = u"shuffle";
+  for (const auto& [number, text] : arguments) record.setArgument(number, text);
+  record.setArgument(0, u"shuffle");
   EXPECT_TRUE(command.execute(record));
   EXPECT_EQ(record.status, SaoriRequest::kOk);
   EXPECT_TRUE(record.result.empty());

@@ -23,8 +23,8 @@ struct Outcome {
 
 Outcome run(ShuffleNCommand& command, Arguments arguments) {
   SaoriRequest record;
-  record.arguments = std::move(arguments);
-  record.arguments[0] = u"shuffle_n";
+  for (const auto& [number, text] : arguments) record.setArgument(number, text);
+  record.setArgument(0, u"shuffle_n");
   Outcome out{command.execute(record), record.status, record.result, {}};
   for (std::size_t i = 0; i < record.values.size(); ++i) out.values.emplace_back(record.values[i]);
   return out;
