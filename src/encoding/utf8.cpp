@@ -4,13 +4,12 @@
 #include <cstdint>
 #include <cstring>
 
+#include "encoding/utf8_writer.h"
+
 namespace orrery {
 namespace {
 
 constexpr char16_t kReplacement = u'*';
-
-constexpr bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-constexpr bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 // Bytes a sequence needs in all, from its lead byte; 0 for a byte that cannot lead.
 constexpr std::size_t sequenceLength(unsigned char b) {
@@ -114,92 +113,12 @@ bool decodeUtf8(BytesView bytes, Text& text) {
   return complete;
 }
 
-namespace {
-
-// True when all 8 code units at `p` are ASCII.
-bool asciiUnits(const char16_t* p) {
-  std::uint64_t a;
-  std::uint64_t b;
-  std::memcpy(&a, p, 8);
-  std::memcpy(&b, p + 4, 8);
-  return ((a | b) & 0xFF80FF80FF80FF80u) == 0;
-}
-
-// Writes the 8 ASCII code units at `in` as 8 bytes: the inverse of widenAscii.
-void narrowAscii(const char16_t* in, char* out) {
-  if constexpr (std::endian::native == std::endian::little) {
-    for (std::size_t half = 0; half < 8; half += 4) {
-      std::uint64_t t;
-      std::memcpy(&t, in + half, 8);
-      t = (t | (t >> 8)) & 0x0000FFFF0000FFFFu;
-      t = t | (t >> 16);
-      const auto four = static_cast<std::uint32_t>(t);
-      std::memcpy(out + half, &four, 4);
-    }
-  } else {
-    for (std::size_t k = 0; k < 8; ++k) out[k] = static_cast<char>(in[k]);
-  }
-}
-
-// Bytes the encoding of `text` takes: a surrogate pair four, a lone surrogate three.
-std::size_t encodedUtf8Length(TextView text) {
-  std::size_t total = text.size();
-  const std::size_t n = text.size();
-  const char16_t* const units = text.data();
-  for (std::size_t i = 0; i < n; ++i) {
-    while (n - i >= 8 && asciiUnits(units + i)) i += 8;
-    if (i == n) break;
-    const char16_t u = text[i];
-    if (u < 0x80) continue;
-    if (u < 0x800) {
-      total += 1;
-    } else if (isHighSurrogate(u) && i + 1 < n && isLowSurrogate(text[i + 1])) {
-      total += 2;  // two code units, four bytes
-      ++i;
-    } else {
-      total += 2;
-    }
-  }
-  return total;
-}
-
-}  // namespace
-
 bool encodeUtf8(TextView text, Bytes& bytes) {
-  // Sized exactly once, then written through a pointer: a large response is encoded
-  // without growing its buffer.
+  // Sized exactly once, then written through a pointer by the same writer that puts
+  // UTF-8 answers straight into the host's block.
   const std::size_t start = bytes.size();
-  bytes.resize(start + encodedUtf8Length(text));
-  char* out = bytes.data() + start;
-  const std::size_t n = text.size();
-  const char16_t* const units = text.data();
-  for (std::size_t i = 0; i < n; ++i) {
-    while (n - i >= 8 && asciiUnits(units + i)) {
-      narrowAscii(units + i, out);
-      out += 8;
-      i += 8;
-    }
-    if (i == n) break;
-    const char16_t u = text[i];
-    if (u < 0x80) {
-      *out++ = static_cast<char>(u);
-    } else if (u < 0x800) {
-      *out++ = static_cast<char>(0xC0 | (u >> 6));
-      *out++ = static_cast<char>(0x80 | (u & 0x3F));
-    } else if (isHighSurrogate(u) && i + 1 < n && isLowSurrogate(text[i + 1])) {
-      const std::uint32_t cp = 0x10000 + ((static_cast<std::uint32_t>(u) - 0xD800) << 10) +
-                               (static_cast<std::uint32_t>(text[i + 1]) - 0xDC00);
-      *out++ = static_cast<char>(0xF0 | (cp >> 18));
-      *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-      *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      *out++ = static_cast<char>(0x80 | (cp & 0x3F));
-      ++i;
-    } else {
-      *out++ = static_cast<char>(0xE0 | (u >> 12));
-      *out++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-      *out++ = static_cast<char>(0x80 | (u & 0x3F));
-    }
-  }
+  bytes.resize(start + utf8Length(text));
+  writeUtf8(text, bytes.data() + start);
   return true;
 }
 
