@@ -65,14 +65,26 @@ bool decodeUtf8(BytesView bytes, Text& text) {
   bool complete = true;
 
   while (i < n) {
-    while (n - i >= 16 && asciiBlock(p + i)) {
-      widenAscii(p + i, out);
-      widenAscii(p + i + 8, out + 8);
-      out += 16;
-      i += 16;
-    }
-    if (i == n) break;
     const unsigned char b = p[i];
+    if (b < 0x80) {
+      if (n - i >= 16 && asciiBlock(p + i)) {
+        widenAscii(p + i, out);
+        widenAscii(p + i + 8, out + 8);
+        out += 16;
+        i += 16;
+      } else {
+        *out++ = b;
+        ++i;
+      }
+      continue;
+    }
+    // Japanese text is almost all three-byte characters: they skip the general switch.
+    if ((b & 0xF0) == 0xE0 && n - i >= 3) {
+      *out++ =
+          static_cast<char16_t>(((b & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) | (p[i + 2] & 0x3F));
+      i += 3;
+      continue;
+    }
     const std::size_t length = sequenceLength(b);
     if (length == 0 || n - i < length) {
       complete = false;
