@@ -3,9 +3,11 @@
 namespace orrery {
 
 std::size_t countListItems(TextView text) {
-  std::size_t n = 0;
-  forEachListItem(text, [&](TextView) { ++n; });
-  return n;
+  std::size_t separators = 0;
+  for (const char16_t c : text) separators += c == kListSeparator ? 1 : 0;
+  // The text after the last separator is one more item when it is not empty.
+  const bool tail = !text.empty() && text.back() != kListSeparator;
+  return separators + (tail ? 1 : 0);
 }
 
 void splitList(TextView text, std::vector<TextView>& list) {
