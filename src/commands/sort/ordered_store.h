@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <concepts>
 #include <cstdint>
+#include <memory>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -231,15 +232,38 @@ void prefixRadixSort(Record* records, Record* scratch, std::size_t n, int shift,
   }
 }
 
+// Scratch space of the text sort. A command that orders two lists in one request
+// passes the same one to both, so that the buffer is allocated, and its pages first
+// touched, once. Left uninitialised: the sort writes every record before reading it.
+template <typename Record>
+class SortScratch {
+ public:
+  Record* atLeast(std::size_t n) {
+    if (n > size_) {
+      buffer_.reset();
+      buffer_.reset(new Record[n]);
+      size_ = n;
+    }
+    return buffer_.get();
+  }
+
+ private:
+  std::unique_ptr<Record[]> buffer_;
+  std::size_t size_ = 0;
+};
+
 template <typename KeyOrder>
 class OrderedStore {
  public:
   using Record = KeyedRecord<typename KeyOrder::Key>;
+  using Scratch = SortScratch<Record>;
 
   // Reads every item of `list` (which must outlive the store), computing keys as they
   // arrive, then orders the records. A key that does not convert throws ConvExcep and
   // leaves the store unordered.
-  explicit OrderedStore(TextView list) : list_(list) {
+  explicit OrderedStore(TextView list) : OrderedStore(list, Scratch()) {}
+  OrderedStore(TextView list, Scratch&& scratch) : OrderedStore(list, scratch) {}
+  OrderedStore(TextView list, Scratch& scratch) : list_(list) {
     const KeyedListReader reader(list);
     records_.reserve(reader.itemBound());
     reader.read([this](const KeyedItem& item) {
@@ -257,8 +281,9 @@ class OrderedStore {
         std::sort(records_.begin(), records_.end(), less);
       }
     } else if constexpr (std::is_same_v<KeyOrder, StringKey>) {
-      std::vector<Record> scratch(records_.size() > kInsertionSortLimit ? records_.size() : 0);
-      prefixRadixSort(records_.data(), scratch.data(), records_.size(), 56, less);
+      Record* const spare =
+          records_.size() > kInsertionSortLimit ? scratch.atLeast(records_.size()) : nullptr;
+      prefixRadixSort(records_.data(), spare, records_.size(), 56, less);
     } else {
       std::sort(records_.begin(), records_.end(), less);
     }
