@@ -43,6 +43,21 @@ void forEachListItem(TextView text, OnItem&& onItem) {
   if (start < text.size()) onItem(text.substr(start));
 }
 
+// The items of a list text a batch at a time, for walking two lists side by side
+// without holding either one whole. Items as forEachListItem delivers them.
+class ListItemBatches {
+ public:
+  explicit ListItemBatches(TextView text) : text_(text) {}
+  // Fills `out` with up to `capacity` next items, views into the text; returns how many,
+  // 0 once the list is exhausted.
+  std::size_t next(TextView* out, std::size_t capacity);
+
+ private:
+  TextView text_;
+  std::size_t start_ = 0;  // where the next item starts
+  std::size_t scan_ = 0;   // where the search for the next separator resumes
+};
+
 // Number of items forEachListItem would deliver.
 std::size_t countListItems(TextView text);
 
