@@ -207,24 +207,35 @@ void insertionSort(Record* records, std::size_t n, const Less& less) {
 
 template <typename Record, typename Less>
 void prefixRadixSort(Record* records, Record* scratch, std::size_t n, int shift, const Less& less) {
-  constexpr std::size_t kBuckets = 256;
-  std::uint32_t ends[kBuckets];
+  if (n <= kInsertionSortLimit) return insertionSort(records, n, less);
+  // Only the digits between the lowest and the highest present are visited: text
+  // spans a narrow band of each byte.
+  std::uint32_t ends[256] = {};
+  std::uint32_t lo = 0;
+  std::uint32_t hi = 0;
   for (;; shift -= 8) {
-    if (n <= kInsertionSortLimit) return insertionSort(records, n, less);
     if (shift < 0) return std::sort(records, records + n, less);
-    std::fill(ends, ends + kBuckets, 0);
-    for (std::size_t i = 0; i < n; ++i) ++ends[(records[i].key >> shift) & 0xFF];
-    if (std::find(ends, ends + kBuckets, n) == ends + kBuckets) break;
+    lo = 255;
+    hi = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      const auto d = static_cast<std::uint32_t>(records[i].key >> shift) & 0xFF;
+      ++ends[d];
+      lo = d < lo ? d : lo;
+      hi = d > hi ? d : hi;
+    }
+    if (lo != hi) break;
+    ends[lo] = 0;
   }
   std::uint32_t sum = 0;
-  for (std::uint32_t& e : ends) sum += std::exchange(e, sum);  // now the bucket starts
+  for (std::uint32_t d = lo; d <= hi; ++d) sum += std::exchange(ends[d], sum);  // starts
   std::copy(records, records + n, scratch);
   for (std::size_t i = 0; i < n; ++i) {
     records[ends[(scratch[i].key >> shift) & 0xFF]++] = scratch[i];
   }
   // Each bucket's end is the next one's start.
   std::uint32_t begin = 0;
-  for (const std::uint32_t end : ends) {
+  for (std::uint32_t d = lo; d <= hi; ++d) {
+    const std::uint32_t end = ends[d];
     if (end - begin > 1) {
       prefixRadixSort(records + begin, scratch + begin, end - begin, shift - 8, less);
     }
