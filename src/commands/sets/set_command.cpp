@@ -70,6 +70,7 @@ bool SetCommand::execute(SaoriRequest& record) {
     Store::Scratch scratch;
     const Store first(record.argument(1), scratch);
     const Store second(record.argument(2), scratch);
+    scratch.release();  // before the answer's buffers grow
     const std::vector<Chosen> chosen = merge(rule_, first, second);
     writer.writeAll(chosen.size(), [&](std::size_t k) {
       const Store& store = chosen[k].fromSecond ? second : first;

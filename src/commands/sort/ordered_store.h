@@ -257,6 +257,11 @@ class SortScratch {
     }
     return buffer_.get();
   }
+  // Frees the buffer once no more lists are to be ordered.
+  void release() {
+    buffer_.reset();
+    size_ = 0;
+  }
 
  private:
   std::unique_ptr<Record[]> buffer_;
