@@ -251,7 +251,7 @@ class SortScratch {
  public:
   Record* atLeast(std::size_t n) {
     if (n > size_) {
-      buffer_.reset();
+      release();  // before allocating, so that a failure leaves no stale size
       buffer_.reset(new Record[n]);
       size_ = n;
     }
