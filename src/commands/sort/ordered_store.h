@@ -3,6 +3,7 @@
 // records (key, offsets into the list text, reading position), then ordered once,
 // ascending by key with equal keys in reading order.
 #include <algorithm>
+#include <bit>
 #include <concepts>
 #include <cstdint>
 #include <memory>
@@ -189,9 +190,9 @@ inline constexpr std::size_t kRadixSortThreshold = 1024;
 
 // Text keys: most significant digit first, 8 bits at a time over the key's prefix. Each
 // level scatters one group stably by one digit, so every pass after the first few works
-// on groups that fit in cache; a digit the whole group shares (the high byte of ASCII
-// text, say) costs one counting pass and no move. Small groups, and groups whose whole
-// prefix is equal, are finished by comparison. `less` must order every pair of records
+// on groups that fit in cache; digits the whole group shares (the high byte of ASCII
+// text, say) are skipped. Small groups, and groups whose whole prefix is equal, are
+// finished by comparison. `less` must order every pair of records
 // (ties broken by reading position), so any comparison sort keeps the order stable.
 inline constexpr std::size_t kInsertionSortLimit = 32;
 
@@ -206,25 +207,26 @@ void insertionSort(Record* records, std::size_t n, const Less& less) {
 }
 
 template <typename Record, typename Less>
-void prefixRadixSort(Record* records, Record* scratch, std::size_t n, int shift, const Less& less) {
+void prefixRadixSort(Record* records, Record* scratch, std::size_t n, const Less& less) {
   if (n <= kInsertionSortLimit) return insertionSort(records, n, less);
+  // The digit is the highest byte in which the group's keys differ, found in one pass:
+  // counting a digit that every record shares (the high bytes of text) would be a pass
+  // of increments to one counter, each waiting for the one before.
+  std::uint64_t differ = 0;
+  const std::uint64_t first = records[0].key;
+  for (std::size_t i = 1; i < n; ++i) differ |= records[i].key ^ first;
+  if (differ == 0) return std::sort(records, records + n, less);  // whole prefixes equal
+  const int shift = (63 - std::countl_zero(differ)) & ~7;
   // Only the digits between the lowest and the highest present are visited: text
   // spans a narrow band of each byte.
   std::uint32_t ends[256] = {};
-  std::uint32_t lo = 0;
+  std::uint32_t lo = 255;
   std::uint32_t hi = 0;
-  for (;; shift -= 8) {
-    if (shift < 0) return std::sort(records, records + n, less);
-    lo = 255;
-    hi = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-      const auto d = static_cast<std::uint32_t>(records[i].key >> shift) & 0xFF;
-      ++ends[d];
-      lo = d < lo ? d : lo;
-      hi = d > hi ? d : hi;
-    }
-    if (lo != hi) break;
-    ends[lo] = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto d = static_cast<std::uint32_t>(records[i].key >> shift) & 0xFF;
+    ++ends[d];
+    lo = d < lo ? d : lo;
+    hi = d > hi ? d : hi;
   }
   std::uint32_t sum = 0;
   for (std::uint32_t d = lo; d <= hi; ++d) sum += std::exchange(ends[d], sum);  // starts
@@ -237,7 +239,7 @@ void prefixRadixSort(Record* records, Record* scratch, std::size_t n, int shift,
   for (std::uint32_t d = lo; d <= hi; ++d) {
     const std::uint32_t end = ends[d];
     if (end - begin > 1) {
-      prefixRadixSort(records + begin, scratch + begin, end - begin, shift - 8, less);
+      prefixRadixSort(records + begin, scratch + begin, end - begin, less);
     }
     begin = end;
   }
@@ -299,7 +301,7 @@ class OrderedStore {
     } else if constexpr (std::is_same_v<KeyOrder, StringKey>) {
       Record* const spare =
           records_.size() > kInsertionSortLimit ? scratch.atLeast(records_.size()) : nullptr;
-      prefixRadixSort(records_.data(), spare, records_.size(), 56, less);
+      prefixRadixSort(records_.data(), spare, records_.size(), less);
     } else {
       std::sort(records_.begin(), records_.end(), less);
     }
