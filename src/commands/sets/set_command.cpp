@@ -6,6 +6,7 @@
 #include "commands/framework/options.h"
 #include "commands/sort/item_writer.h"
 #include "commands/sort/ordered_store.h"
+#include "protocol/prefetch.h"
 
 namespace orrery {
 namespace {
@@ -31,7 +32,12 @@ std::vector<Chosen> merge(const MergeRule& rule, const Store& first, const Store
   };
   std::size_t i = 0;
   std::size_t j = 0;
+  // Equal keys compare whole texts, which lie scattered over the list texts: fetch
+  // them a few records ahead.
+  constexpr std::size_t kAhead = 8;
   while (i < a.size() && j < b.size()) {
+    if (i + kAhead < a.size()) prefetchForRead(first.list().data() + a[i + kAhead].item.offset);
+    if (j + kAhead < b.size()) prefetchForRead(second.list().data() + b[j + kAhead].item.offset);
     const int c = first.compare(a[i], second, b[j]);
     if (c < 0) {
       if (rule.firstOnly) keep(i, false);
@@ -61,8 +67,10 @@ bool SetCommand::execute(SaoriRequest& record) {
     const TextView options = record.argumentCount() > 3 ? TextView(record.argument(3)) : TextView();
     const ValueKind kind = valueKindPreferringSecondPart(options);
     ItemWriter writer(record, kind, hasOption(options, u's'));
-    const Store first(record.argument(1));
-    const Store second(record.argument(2));
+    Store::Scratch scratch;
+    const Store first(record.argument(1), scratch);
+    const Store second(record.argument(2), scratch);
+    scratch.release();  // before the answer's buffers grow
     const std::vector<Chosen> chosen = merge(rule_, first, second);
     writer.writeAll(chosen.size(), [&](std::size_t k) {
       const Store& store = chosen[k].fromSecond ? second : first;

@@ -42,7 +42,14 @@ class ItemWriter {
   // first so that the target is reserved once.
   template <typename ItemAt>
   void writeAll(std::size_t count, ItemAt&& itemAt) {
-    for (std::size_t i = 0; i < count; ++i) measure(itemAt(i).item);
+    // Values that view their list text need room for the views only.
+    const bool views =
+        !joined_ && (kind_ == ValueKind::kFirstPart || kind_ == ValueKind::kSecondPart);
+    if (views) {
+      count_ += count;
+    } else {
+      for (std::size_t i = 0; i < count; ++i) measure(itemAt(i).item);
+    }
     reserve();
     // Items come in key order, scattered over their list text; where their text is
     // copied, fetch a few ahead (views are read later, by the response builder).

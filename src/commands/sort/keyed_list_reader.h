@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "commands/framework/exceptions.h"
+#include "commands/framework/list_text.h"
 #include "protocol/text.h"
 
 namespace orrery {
@@ -38,25 +39,36 @@ class KeyedListReader {
   // number of items delivered.
   template <typename OnItem>
   std::uint32_t read(OnItem&& onItem) const {
-    const char16_t* const data = list_.data();
-    const auto size = static_cast<std::uint32_t>(list_.size());
+    constexpr std::uint32_t kNoPair = std::numeric_limits<std::uint32_t>::max();
     std::uint32_t position = 0;
-    std::uint32_t i = 0;
-    while (i < size) {
-      const std::uint32_t start = i;
-      while (i < size && data[i] != kListSeparator && data[i] != kPairSeparator) ++i;
-      KeyedItem item{start, i - start, 0, position};
-      if (i < size && data[i] == kPairSeparator) {
-        const std::uint32_t secondStart = ++i;
-        while (i < size && data[i] != kListSeparator) ++i;
-        item.secondLength = i - secondStart;
-      } else if (i == size && item.firstLength == 0) {
-        break;  // nothing after the last separator
+    std::uint32_t start = 0;
+    std::uint32_t pairAt = kNoPair;  // the current item's first PairSeparator
+    const auto deliver = [&](std::uint32_t end) {
+      KeyedItem item{start, 0, 0, position};
+      if (pairAt == kNoPair) {
+        item.firstLength = end - start;
+      } else {
+        item.firstLength = pairAt - start;
+        item.secondLength = end - pairAt - 1;
       }
       onItem(item);
       ++position;
-      ++i;  // past the ListSeparator (or past the end)
-    }
+    };
+    forEachMark(
+        list_, [](char16_t c) { return c == kListSeparator || c == kPairSeparator; },
+        [&](std::size_t at) {
+          const auto i = static_cast<std::uint32_t>(at);
+          if (list_[at] == kListSeparator) {
+            deliver(i);
+            start = i + 1;
+            pairAt = kNoPair;
+          } else if (pairAt == kNoPair) {
+            pairAt = i;
+          }
+        });
+    // A tail after the last separator is an item: its first part is not empty, or it
+    // holds a PairSeparator.
+    if (start < list_.size()) deliver(static_cast<std::uint32_t>(list_.size()));
     return position;
   }
 

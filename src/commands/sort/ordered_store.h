@@ -3,8 +3,10 @@
 // records (key, offsets into the list text, reading position), then ordered once,
 // ascending by key with equal keys in reading order.
 #include <algorithm>
+#include <bit>
 #include <concepts>
 #include <cstdint>
+#include <memory>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -34,16 +36,39 @@ struct StringKey {
     for (std::size_t i = 0; i < 4; ++i) key = (key << 16) | (i < first.size() ? first[i] : 0u);
     return key;
   }
+  static constexpr std::uint32_t kPrefixUnits = 4;
   static int compare(TextView listA, const KeyedRecord<Key>& a, TextView listB,
                      const KeyedRecord<Key>& b) {
     if (a.key != b.key) return a.key < b.key ? -1 : 1;
-    return a.item.first(listA).compare(b.item.first(listB));
+    // Equal prefixes: when either text is shorter than the prefix, the padding shows it
+    // to be the start of the other, so the lengths decide without reading the texts.
+    const std::uint32_t la = a.item.firstLength;
+    const std::uint32_t lb = b.item.firstLength;
+    if (la < kPrefixUnits || lb < kPrefixUnits) return (la > lb) - (la < lb);
+    return a.item.first(listA)
+        .substr(kPrefixUnits)
+        .compare(b.item.first(listB).substr(kPrefixUnits));
   }
 };
 
 struct IntegerKey {
   using Key = std::int32_t;
-  static Key make(TextView first) { return toInteger(first); }
+  // Most keys are plain decimals, maybe negative, of up to ten digits: those are read
+  // here; anything else (white space, a plus sign, saturation, a bad text) goes to the
+  // full conversion.
+  static Key make(TextView first) {
+    const std::size_t sign = !first.empty() && first[0] == u'-' ? 1 : 0;
+    if (first.size() - sign - 1 >= 10) return toInteger(first);  // no digits, or too many
+    std::int64_t magnitude = 0;
+    for (std::size_t i = sign; i < first.size(); ++i) {
+      const unsigned digit = static_cast<unsigned>(first[i]) - u'0';
+      if (digit > 9) return toInteger(first);
+      magnitude = magnitude * 10 + digit;
+    }
+    const std::int64_t value = sign != 0 ? -magnitude : magnitude;
+    if (value < INT32_MIN || value > INT32_MAX) return toInteger(first);
+    return static_cast<Key>(value);
+  }
   // Unsigned with the same order, for the radix sort.
   static std::uint32_t rank(Key key) { return static_cast<std::uint32_t>(key) ^ 0x80000000u; }
   static int compare(TextView, const KeyedRecord<Key>& a, TextView, const KeyedRecord<Key>& b) {
@@ -91,12 +116,12 @@ void radixSort(std::vector<Record>& records) {
   const auto digit = [](const Record& r, unsigned shift) {
     return (KeyOrder::rank(r.key) >> shift) & (kBuckets - 1);
   };
-  // Stably scatters [from, from + n) into `to` by the digit at `shift`; false, with
-  // nothing moved, when every record has the same digit there.
-  const auto pass = [&](const Record* from, Record* to, std::size_t n, unsigned shift,
-                        std::uint32_t* counts) {
-    std::fill(counts, counts + kBuckets, 0);
-    for (std::size_t i = 0; i < n; ++i) ++counts[digit(from[i], shift)];
+  constexpr std::size_t kMaxDigits = 4;
+  // Stably scatters [from, from + n) into `to` by the digit at `shift`, `counts` holding
+  // how many records have each digit; false, with nothing moved, when one digit is
+  // shared by all.
+  const auto scatter = [&](const Record* from, Record* to, std::size_t n, unsigned shift,
+                           std::uint32_t* counts) {
     if (std::find(counts, counts + kBuckets, n) != counts + kBuckets) return false;
     std::uint32_t sum = 0;
     for (std::size_t b = 0; b < kBuckets; ++b) sum += std::exchange(counts[b], sum);
@@ -105,9 +130,9 @@ void radixSort(std::vector<Record>& records) {
   };
 
   // Orders [in, in + n) on the digits below `top`; returns where the result ended up,
-  // `in` or `out`.
+  // `in` or `out`. One reading pass counts every digit.
   const auto lowDigits = [&](Record* in, Record* out, std::size_t n, unsigned top,
-                             std::uint32_t* counts) {
+                             std::uint32_t(*counts)[kBuckets]) {
     if (n < kInsertionLimit) {
       for (std::size_t i = 1; i < n; ++i) {
         const Record r = in[i];
@@ -118,15 +143,21 @@ void radixSort(std::vector<Record>& records) {
       }
       return in;
     }
-    for (unsigned shift = 0; shift < top; shift += kBits) {
-      if (pass(in, out, n, shift, counts)) std::swap(in, out);
+    const unsigned digits = top / kBits;
+    std::fill(&counts[0][0], &counts[0][0] + digits * kBuckets, 0);
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::uint32_t rank = KeyOrder::rank(in[i].key);
+      for (unsigned d = 0; d < digits; ++d) ++counts[d][(rank >> (d * kBits)) & (kBuckets - 1)];
+    }
+    for (unsigned d = 0; d < digits; ++d) {
+      if (scatter(in, out, n, d * kBits, counts[d])) std::swap(in, out);
     }
     return in;
   };
 
   const std::size_t n = records.size();
   std::vector<Record> scratch(n);
-  std::uint32_t counts[kBuckets];
+  std::uint32_t counts[kMaxDigits][kBuckets];
   if (n < kGroupingThreshold) {
     if (lowDigits(records.data(), scratch.data(), n, 32, counts) != records.data()) {
       records.swap(scratch);
@@ -140,7 +171,8 @@ void radixSort(std::vector<Record>& records) {
   for (std::size_t b = 1; b <= kBuckets; ++b) groups[b] += groups[b - 1];
   Record* grouped = records.data();
   Record* other = scratch.data();
-  if (pass(records.data(), scratch.data(), n, 24, counts)) std::swap(grouped, other);
+  for (std::size_t b = 0; b < kBuckets; ++b) counts[0][b] = groups[b + 1] - groups[b];
+  if (scatter(records.data(), scratch.data(), n, 24, counts[0])) std::swap(grouped, other);
 
   for (std::size_t b = 0; b < kBuckets; ++b) {
     const std::size_t first = groups[b];
@@ -156,37 +188,100 @@ void radixSort(std::vector<Record>& records) {
 // Below this many records the radix sort's tables cost more than comparison sorting.
 inline constexpr std::size_t kRadixSortThreshold = 1024;
 
-// Text keys: one distribution pass by the first code unit (the key's top 16 bits), then
-// each bucket sorted on its own. The buckets fit in cache where the whole array does not.
-inline constexpr std::size_t kBucketSortThreshold = std::size_t{1} << 16;
+// Text keys: most significant digit first, 8 bits at a time over the key's prefix. Each
+// level scatters one group stably by one digit, so every pass after the first few works
+// on groups that fit in cache; digits the whole group shares (the high byte of ASCII
+// text, say) are skipped. Small groups, and groups whose whole prefix is equal, are
+// finished by comparison. `less` must order every pair of records
+// (ties broken by reading position), so any comparison sort keeps the order stable.
+inline constexpr std::size_t kInsertionSortLimit = 32;
 
 template <typename Record, typename Less>
-void bucketThenSort(std::vector<Record>& records, Less less) {
-  constexpr std::size_t kBuckets = std::size_t{1} << 16;
-  constexpr unsigned kShift = 48;
-  std::vector<std::uint32_t> starts(kBuckets + 1);
-  for (const Record& r : records) ++starts[(r.key >> kShift) + 1];
-  for (std::size_t b = 1; b <= kBuckets; ++b) starts[b] += starts[b - 1];
-  std::vector<Record> sorted(records.size());
-  std::vector<std::uint32_t> next(starts.begin(), starts.end() - 1);
-  for (const Record& r : records) sorted[next[r.key >> kShift]++] = r;
-  records.swap(sorted);
-  for (std::size_t b = 0; b < kBuckets; ++b) {
-    if (starts[b + 1] - starts[b] > 1) {
-      std::sort(records.begin() + starts[b], records.begin() + starts[b + 1], less);
-    }
+void insertionSort(Record* records, std::size_t n, const Less& less) {
+  for (std::size_t i = 1; i < n; ++i) {
+    const Record r = records[i];
+    std::size_t j = i;
+    for (; j > 0 && less(r, records[j - 1]); --j) records[j] = records[j - 1];
+    records[j] = r;
   }
 }
+
+template <typename Record, typename Less>
+void prefixRadixSort(Record* records, Record* scratch, std::size_t n, const Less& less) {
+  if (n <= kInsertionSortLimit) return insertionSort(records, n, less);
+  // The digit is the highest byte in which the group's keys differ, found in one pass:
+  // counting a digit that every record shares (the high bytes of text) would be a pass
+  // of increments to one counter, each waiting for the one before.
+  std::uint64_t differ = 0;
+  const std::uint64_t first = records[0].key;
+  for (std::size_t i = 1; i < n; ++i) differ |= records[i].key ^ first;
+  if (differ == 0) return std::sort(records, records + n, less);  // whole prefixes equal
+  const int shift = (63 - std::countl_zero(differ)) & ~7;
+  // Only the digits between the lowest and the highest present are visited: text
+  // spans a narrow band of each byte.
+  std::uint32_t ends[256] = {};
+  std::uint32_t lo = 255;
+  std::uint32_t hi = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto d = static_cast<std::uint32_t>(records[i].key >> shift) & 0xFF;
+    ++ends[d];
+    lo = d < lo ? d : lo;
+    hi = d > hi ? d : hi;
+  }
+  std::uint32_t sum = 0;
+  for (std::uint32_t d = lo; d <= hi; ++d) sum += std::exchange(ends[d], sum);  // starts
+  std::copy(records, records + n, scratch);
+  for (std::size_t i = 0; i < n; ++i) {
+    records[ends[(scratch[i].key >> shift) & 0xFF]++] = scratch[i];
+  }
+  // Each bucket's end is the next one's start.
+  std::uint32_t begin = 0;
+  for (std::uint32_t d = lo; d <= hi; ++d) {
+    const std::uint32_t end = ends[d];
+    if (end - begin > 1) {
+      prefixRadixSort(records + begin, scratch + begin, end - begin, less);
+    }
+    begin = end;
+  }
+}
+
+// Scratch space of the text sort. A command that orders two lists in one request
+// passes the same one to both, so that the buffer is allocated, and its pages first
+// touched, once. Left uninitialised: the sort writes every record before reading it.
+template <typename Record>
+class SortScratch {
+ public:
+  Record* atLeast(std::size_t n) {
+    if (n > size_) {
+      release();  // before allocating, so that a failure leaves no stale size
+      buffer_.reset(new Record[n]);
+      size_ = n;
+    }
+    return buffer_.get();
+  }
+  // Frees the buffer once no more lists are to be ordered.
+  void release() {
+    buffer_.reset();
+    size_ = 0;
+  }
+
+ private:
+  std::unique_ptr<Record[]> buffer_;
+  std::size_t size_ = 0;
+};
 
 template <typename KeyOrder>
 class OrderedStore {
  public:
   using Record = KeyedRecord<typename KeyOrder::Key>;
+  using Scratch = SortScratch<Record>;
 
   // Reads every item of `list` (which must outlive the store), computing keys as they
   // arrive, then orders the records. A key that does not convert throws ConvExcep and
   // leaves the store unordered.
-  explicit OrderedStore(TextView list) : list_(list) {
+  explicit OrderedStore(TextView list) : OrderedStore(list, Scratch()) {}
+  OrderedStore(TextView list, Scratch&& scratch) : OrderedStore(list, scratch) {}
+  OrderedStore(TextView list, Scratch& scratch) : list_(list) {
     const KeyedListReader reader(list);
     records_.reserve(reader.itemBound());
     reader.read([this](const KeyedItem& item) {
@@ -204,12 +299,9 @@ class OrderedStore {
         std::sort(records_.begin(), records_.end(), less);
       }
     } else if constexpr (std::is_same_v<KeyOrder, StringKey>) {
-      // The bucket tables cost half a megabyte: worth it only for long lists.
-      if (records_.size() >= kBucketSortThreshold) {
-        bucketThenSort(records_, less);
-      } else {
-        std::sort(records_.begin(), records_.end(), less);
-      }
+      Record* const spare =
+          records_.size() > kInsertionSortLimit ? scratch.atLeast(records_.size()) : nullptr;
+      prefixRadixSort(records_.data(), spare, records_.size(), less);
     } else {
       std::sort(records_.begin(), records_.end(), less);
     }

@@ -51,6 +51,30 @@ TEST(SplitList, IntoViewsAndIntoValuesAlike) {
   }
 }
 
+// Batches of every small size, and a list long enough that batches end inside and
+// across the scanner's blocks, give the items of splitList.
+TEST(SplitList, InBatchesAsWhole) {
+  std::vector<Text> texts;
+  for (const SplitCase& c : kSplitCases) texts.push_back(c.text);
+  Text longList;
+  for (int i = 0; i < 700; ++i) longList += Text(static_cast<std::size_t>(i % 5), u'x') + u"\x0002";
+  texts.push_back(longList + u"end");
+  for (const Text& text : texts) {
+    std::vector<TextView> whole;
+    splitList(text, whole);
+    for (const std::size_t capacity : {1, 2, 3, 300}) {
+      SCOPED_TRACE(capacity);
+      ListItemBatches batches(text);
+      std::vector<TextView> items;
+      std::vector<TextView> batch(capacity);
+      while (const std::size_t n = batches.next(batch.data(), capacity)) {
+        items.insert(items.end(), batch.begin(), batch.begin() + static_cast<std::ptrdiff_t>(n));
+      }
+      EXPECT_EQ(items, whole);
+    }
+  }
+}
+
 TEST(SplitList, AppendsToWhatTheListHolds) {
   ValueList values;
   values.push_back(u"first");

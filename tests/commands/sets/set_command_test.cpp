@@ -61,6 +61,15 @@ TEST(SetCommandTest, MultisetCounts) {
         {u"abcd", u"abcdA", u"abcdB", u"abcdX"},
         {u"abcdA", u"abcdB", u"abcdX"}}},
       {"empty items", u"a||b", u"|", u"", {{u""}, {u"a", u"b"}, {u"", u"a", u"b"}, {u"a", u"b"}}},
+      // U+0000 is also what pads short keys: a and a, U+0000 are still different keys.
+      {"short keys ending in U+0000",
+       TextView(u"a\0|ab", 5),
+       TextView(u"a|a\0\0", 5),
+       u"",
+       {{},
+        {Text(u"a\0", 2), u"ab"},
+        {u"a", Text(u"a\0", 2), Text(u"a\0\0", 3), u"ab"},
+        {u"a", Text(u"a\0", 2), Text(u"a\0\0", 3), u"ab"}}},
   };
   for (const Case& c : cases) checkAll(c);
 }

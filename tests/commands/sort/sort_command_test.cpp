@@ -164,5 +164,41 @@ TEST(SortCommandTest, MatchesStableSortOnRandomLists) {
   }
 }
 
+// Text order against std::stable_sort at sizes on both sides of every switch of the
+// text sort (small groups, each digit of the prefix, groups whose whole prefix is
+// equal), over alphabets with long shared prefixes, units that differ only in their
+// high byte, and U+0000, the value that pads short prefixes.
+TEST(SortCommandTest, TextOrderMatchesStableSortAtEverySize) {
+  const Text alphabets[] = {
+      Text(u"ab"),
+      Text({u'\0', u'a', u'\x00FF', u'\x0100', u'\xFFFF'}),
+      Text(u"Az\x3042\x3043\x4E00"),
+  };
+  std::mt19937 rng(11);
+  for (const Text& alphabet : alphabets) {
+    for (const std::size_t count : {2, 31, 33, 300, 5000, 40000}) {
+      SCOPED_TRACE(count);
+      std::vector<Text> items(count);
+      Text list;
+      for (Text& item : items) {
+        for (std::uint32_t n = rng() % 9; n > 0; --n)
+          item.push_back(alphabet[rng() % alphabet.size()]);
+        list += item + u"|";
+      }
+      std::vector<std::size_t> order(count);
+      for (std::size_t i = 0; i < count; ++i) order[i] = i;
+      std::stable_sort(order.begin(), order.end(),
+                       [&](std::size_t a, std::size_t b) { return items[a] < items[b]; });
+      std::vector<Text> expected;
+      for (const std::size_t i : order) {
+        expected.emplace_back();
+        appendUnsigned(expected.back(), i);
+      }
+      SortCommand command;
+      EXPECT_EQ(run(command, {{1, list}, {2, u"SA"}}).values, expected);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace orrery::test
