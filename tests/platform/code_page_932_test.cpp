@@ -20,6 +20,17 @@ void expectDecodes(const DecodeCase& c) {
   EXPECT_EQ(text, c.text);
 }
 
+// `bytes` decodes to `text`, and `text` encodes back to `bytes`.
+void expectRoundTrip(const char* name, std::string_view bytes, std::u16string_view text) {
+  SCOPED_TRACE(name);
+  std::u16string decoded;
+  EXPECT_TRUE(platform::cp932ToUtf16(bytes, decoded));
+  EXPECT_EQ(decoded, text);
+  std::string encoded;
+  EXPECT_TRUE(platform::utf16ToCp932(text, encoded));
+  EXPECT_EQ(encoded, bytes);
+}
+
 TEST(CodePage932, DecodesAndEncodesShiftJis) {
   const struct {
     const char* name;
@@ -33,15 +44,7 @@ TEST(CodePage932, DecodesAndEncodesShiftJis) {
       {"nec special row", "\x87\x40"sv, u"①"sv},
       {"ibm extension", "\xFA\x40"sv, u"ⅰ"sv},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    std::u16string text;
-    EXPECT_TRUE(platform::cp932ToUtf16(c.bytes, text));
-    EXPECT_EQ(text, c.text);
-    std::string bytes;
-    EXPECT_TRUE(platform::utf16ToCp932(c.text, bytes));
-    EXPECT_EQ(bytes, c.bytes);
-  }
+  for (const auto& c : cases) expectRoundTrip(c.name, c.bytes, c.text);
 }
 
 // Long ASCII runs are copied around the converter. A double byte whose trail lies in the
@@ -68,15 +71,7 @@ TEST(CodePage932, DoubleBytesNextToLongAsciiRuns) {
       {"exactly 32 after a trail", "\x95\\" + run.substr(0, 32) + "\x95\\",
        u"表" + wideRun.substr(0, 32) + u"表"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    std::u16string text;
-    EXPECT_TRUE(platform::cp932ToUtf16(c.bytes, text));
-    EXPECT_EQ(text, c.text);
-    std::string bytes;
-    EXPECT_TRUE(platform::utf16ToCp932(c.text, bytes));
-    EXPECT_EQ(bytes, c.bytes);
-  }
+  for (const auto& c : cases) expectRoundTrip(c.name, c.bytes, c.text);
 }
 
 TEST(CodePage932, EmptyInputFailsAndLeavesTheOutput) {
