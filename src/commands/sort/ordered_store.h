@@ -101,116 +101,87 @@ concept RankedKey = requires(typename KeyOrder::Key key) {
   { KeyOrder::rank(key) } -> std::same_as<std::uint32_t>;
 };
 
-// Orders [in, in + n) stably by the whole rank in three passes of 11 bits, least
-// significant first, all counted in one reading pass; returns where the result ended
-// up, `in` or `out`. For arrays that fit in cache, where three passes over 2,048
-// buckets cost less than four over 256. A pass whose digit all records share is
-// skipped.
-template <typename KeyOrder, typename Record>
-Record* wideDigitPasses(Record* in, Record* out, std::size_t n) {
-  constexpr unsigned kBits = 11;
-  constexpr unsigned kDigits = 3;
-  constexpr std::uint32_t kMask = (std::uint32_t{1} << kBits) - 1;
+// Stably scatters [from, from + n) into `to` by the digit (rank >> shift) of kBuckets
+// values, `counts` holding how many records have each digit; false, with nothing moved,
+// when one digit is shared by all.
+template <typename KeyOrder, std::size_t kBuckets, typename Record>
+bool scatterByDigit(const Record* from, Record* to, std::size_t n, unsigned shift,
+                    std::uint32_t* counts) {
+  if (std::find(counts, counts + kBuckets, n) != counts + kBuckets) return false;
+  std::uint32_t sum = 0;
+  for (std::size_t b = 0; b < kBuckets; ++b) sum += std::exchange(counts[b], sum);
+  for (std::size_t i = 0; i < n; ++i) {
+    to[counts[(KeyOrder::rank(from[i].key) >> shift) & (kBuckets - 1)]++] = from[i];
+  }
+  return true;
+}
+
+// Orders [in, in + n) stably by the lowest kDigits * kBits bits of the rank, least
+// significant digit first, every digit counted in one reading pass; returns where the
+// result ended up, `in` or `out`.
+template <typename KeyOrder, unsigned kBits, unsigned kDigits, typename Record>
+Record* lowDigitPasses(Record* in, Record* out, std::size_t n) {
   constexpr std::size_t kBuckets = std::size_t{1} << kBits;
   std::uint32_t counts[kDigits][kBuckets] = {};
   for (std::size_t i = 0; i < n; ++i) {
     const std::uint32_t rank = KeyOrder::rank(in[i].key);
-    for (unsigned d = 0; d < kDigits; ++d) ++counts[d][(rank >> (d * kBits)) & kMask];
+    for (unsigned d = 0; d < kDigits; ++d) ++counts[d][(rank >> (d * kBits)) & (kBuckets - 1)];
   }
   for (unsigned d = 0; d < kDigits; ++d) {
-    std::uint32_t* c = counts[d];
-    if (std::find(c, c + kBuckets, n) != c + kBuckets) continue;
-    std::uint32_t sum = 0;
-    for (std::size_t b = 0; b < kBuckets; ++b) sum += std::exchange(c[b], sum);
-    const unsigned shift = d * kBits;
-    for (std::size_t i = 0; i < n; ++i)
-      out[c[(KeyOrder::rank(in[i].key) >> shift) & kMask]++] = in[i];
-    std::swap(in, out);
+    if (scatterByDigit<KeyOrder, kBuckets>(in, out, n, d * kBits, counts[d])) std::swap(in, out);
   }
   return in;
 }
 
-// Orders `records` stably by rank(key). An array that fits in cache takes the three wide
-// passes above; a longer one goes in passes of 8 bits, least significant digit first. A long list
-// is first split by its top digit into 256 groups, each then ordered on its own: that pass is the
-// only one over the whole array, a group fits in cache, and 256 buckets keep the scattered writes
-// of every pass within what the TLB holds. Passes where all keys share a digit are skipped; short
-// groups use insertion.
+// Orders `records` stably by rank(key). An array that fits in cache takes three passes
+// of 11 bits, cheaper there than four over 256 buckets. A longer one is first split by
+// its top byte into 256 groups, each then ordered on its own in 8-bit passes: that pass
+// is the only one over the whole array, a group fits in cache, and 256 buckets keep the
+// scattered writes of every pass within what the TLB holds. Passes where all keys share
+// a digit are skipped; short groups use insertion.
 template <typename KeyOrder, typename Record>
 void radixSort(std::vector<Record>& records) {
-  constexpr unsigned kBits = 8;
-  constexpr std::size_t kBuckets = std::size_t{1} << kBits;
+  constexpr std::size_t kBuckets = 256;
+  constexpr unsigned kTopShift = 24;
   constexpr std::size_t kInsertionLimit = 32;
-  // Below this the whole array fits in cache and is ordered without grouping.
   constexpr std::size_t kGroupingThreshold = std::size_t{1} << 16;
-  const auto digit = [](const Record& r, unsigned shift) {
-    return (KeyOrder::rank(r.key) >> shift) & (kBuckets - 1);
-  };
-  constexpr std::size_t kMaxDigits = 4;
-  // Stably scatters [from, from + n) into `to` by the digit at `shift`, `counts` holding
-  // how many records have each digit; false, with nothing moved, when one digit is
-  // shared by all.
-  const auto scatter = [&](const Record* from, Record* to, std::size_t n, unsigned shift,
-                           std::uint32_t* counts) {
-    if (std::find(counts, counts + kBuckets, n) != counts + kBuckets) return false;
-    std::uint32_t sum = 0;
-    for (std::size_t b = 0; b < kBuckets; ++b) sum += std::exchange(counts[b], sum);
-    for (std::size_t i = 0; i < n; ++i) to[counts[digit(from[i], shift)]++] = from[i];
-    return true;
-  };
-
-  // Orders [in, in + n) on the digits below `top`; returns where the result ended up,
-  // `in` or `out`. One reading pass counts every digit.
-  const auto lowDigits = [&](Record* in, Record* out, std::size_t n, unsigned top,
-                             std::uint32_t(*counts)[kBuckets]) {
-    if (n < kInsertionLimit) {
-      for (std::size_t i = 1; i < n; ++i) {
-        const Record r = in[i];
-        std::size_t j = i;
-        for (; j > 0 && KeyOrder::rank(in[j - 1].key) > KeyOrder::rank(r.key); --j)
-          in[j] = in[j - 1];
-        in[j] = r;
-      }
-      return in;
-    }
-    const unsigned digits = top / kBits;
-    std::fill(&counts[0][0], &counts[0][0] + digits * kBuckets, 0);
-    for (std::size_t i = 0; i < n; ++i) {
-      const std::uint32_t rank = KeyOrder::rank(in[i].key);
-      for (unsigned d = 0; d < digits; ++d) ++counts[d][(rank >> (d * kBits)) & (kBuckets - 1)];
-    }
-    for (unsigned d = 0; d < digits; ++d) {
-      if (scatter(in, out, n, d * kBits, counts[d])) std::swap(in, out);
-    }
-    return in;
-  };
 
   const std::size_t n = records.size();
   std::vector<Record> scratch(n);
-  std::uint32_t counts[kMaxDigits][kBuckets];
   if (n < kGroupingThreshold) {
-    if (wideDigitPasses<KeyOrder>(records.data(), scratch.data(), n) != records.data()) {
+    if (lowDigitPasses<KeyOrder, 11, 3>(records.data(), scratch.data(), n) != records.data()) {
       records.swap(scratch);
     }
     return;
   }
-  std::uint32_t groups[kBuckets + 1];
+  std::uint32_t groups[kBuckets + 1] = {};
+  std::uint32_t counts[kBuckets];
   // Group boundaries by the top digit, then the grouping pass itself.
-  std::fill(groups, groups + kBuckets + 1, 0);
-  for (const Record& r : records) ++groups[digit(r, 24) + 1];
+  for (const Record& r : records) ++groups[(KeyOrder::rank(r.key) >> kTopShift) + 1];
   for (std::size_t b = 1; b <= kBuckets; ++b) groups[b] += groups[b - 1];
+  for (std::size_t b = 0; b < kBuckets; ++b) counts[b] = groups[b + 1] - groups[b];
   Record* grouped = records.data();
   Record* other = scratch.data();
-  for (std::size_t b = 0; b < kBuckets; ++b) counts[0][b] = groups[b + 1] - groups[b];
-  if (scatter(records.data(), scratch.data(), n, 24, counts[0])) std::swap(grouped, other);
+  if (scatterByDigit<KeyOrder, kBuckets>(records.data(), scratch.data(), n, kTopShift, counts)) {
+    std::swap(grouped, other);
+  }
 
   for (std::size_t b = 0; b < kBuckets; ++b) {
-    const std::size_t first = groups[b];
-    const std::size_t size = groups[b + 1] - first;
-    if (size < 2) continue;
+    Record* const group = grouped + groups[b];
+    const std::size_t size = groups[b + 1] - groups[b];
+    if (size < kInsertionLimit) {
+      for (std::size_t i = 1; i < size; ++i) {
+        const Record r = group[i];
+        std::size_t j = i;
+        for (; j > 0 && KeyOrder::rank(group[j - 1].key) > KeyOrder::rank(r.key); --j)
+          group[j] = group[j - 1];
+        group[j] = r;
+      }
+      continue;
+    }
     // The group ends where its last pass put it; gather it into `grouped`.
-    const Record* sorted = lowDigits(grouped + first, other + first, size, 24, counts);
-    if (sorted != grouped + first) std::copy(sorted, sorted + size, grouped + first);
+    const Record* sorted = lowDigitPasses<KeyOrder, 8, 3>(group, other + groups[b], size);
+    if (sorted != group) std::copy(sorted, sorted + size, group);
   }
   if (grouped != records.data()) records.swap(scratch);
 }
