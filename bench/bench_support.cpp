@@ -28,10 +28,14 @@ class RatioReporter : public benchmark::ConsoleReporter {
       cpuTimes_[run.benchmark_name()] = run.GetAdjustedCPUTime();
       unitToNanoseconds_[run.benchmark_name()] =
           1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+      if (auto items = run.counters.find("items"); items != run.counters.end()) {
+        items_[run.benchmark_name()] = items->second.value;
+      }
     }
   }
 
-  // Per group and size: both CPU times per item (the size is the name's last part),
+  // Per group and size: both CPU times per item (the size is the name's last part, unless
+  // a counter "items" says how many items one iteration handles),
   // their ratio, and the wall-clock ratio. The table is of CPU time because on a loaded
   // machine the wall clock mostly measures waiting for a core. Then, per group, how far
   // the cost per item moves between the best and the worst size.
@@ -51,7 +55,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
       auto it = times_.find(group + "/baseline/" + suffix);
       const std::string size = suffix.substr(0, suffix.find('/'));  // without "/real_time"
       if (it == times_.end() || it->second <= 0) continue;
-      const double items = std::max(1.0, std::atof(size.c_str()));
+      const auto counted = items_.find(name);
+      const double items =
+          std::max(1.0, counted != items_.end() ? counted->second : std::atof(size.c_str()));
       // Adjusted times are in the benchmark's unit; per item is printed in nanoseconds.
       const double perItem = cpuTimes_.at(name) * unitToNanoseconds_.at(name) / items;
       const double perItemBase = cpuTimes_.at(it->first) * unitToNanoseconds_.at(it->first) / items;
@@ -78,6 +84,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
   std::map<std::string, double> times_;
   std::map<std::string, double> cpuTimes_;
   std::map<std::string, double> unitToNanoseconds_;
+  std::map<std::string, double> items_;
 };
 
 }  // namespace

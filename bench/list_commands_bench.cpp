@@ -147,7 +147,7 @@ void orreryRequest(benchmark::State& state, const std::string& group) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-// The permutation loop alone, over the items as a host program would hold them.
+// The shuffling loop alone, over the items as a host program would hold them.
 void baselinePermute(benchmark::State& state, const std::string& group) {
   const auto n = static_cast<std::size_t>(state.range(0));
   std::vector<Text> items = workload(group, n).baselineItems;
@@ -159,7 +159,10 @@ void baselinePermute(benchmark::State& state, const std::string& group) {
       permute(source, n, [&](std::size_t k, std::size_t r) { std::swap(items[k], items[r]); });
       benchmark::DoNotOptimize(items.data());
     } else {
-      permute(source, n, [&](std::size_t k, std::size_t r) { std::swap(numbers[k], numbers[r]); });
+      // shuffle_n draws fairly: the Fisher–Yates loop, not the cyclic one.
+      for (std::size_t i = 0; i + 1 < n; ++i) {
+        std::swap(numbers[i], numbers[i + source.drawBelow(n - i)]);
+      }
       benchmark::DoNotOptimize(numbers.data());
     }
   }

@@ -1,6 +1,7 @@
 #include "refusal_hints.h"
 
 #include <cctype>
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -14,7 +15,7 @@
 namespace orrery::host {
 namespace {
 
-constexpr std::int64_t kMaxShuffleLength = std::int64_t{1} << 24;
+constexpr std::int64_t kMaxShuffleCount = std::int64_t{1} << 24;
 constexpr std::size_t kShownLength = 60;
 
 std::size_t listArgumentCount(const std::string& command) {
@@ -129,13 +130,13 @@ std::string shuffleNHint(const std::vector<std::u16string>& words) {
            std::to_string(start);
   }
   if (step < 1) return "shuffle_n: the step " + std::to_string(step) + " is below 1";
-  const std::int64_t length = (end - start + step - 1) / step;
-  if (length > kMaxShuffleLength) {
-    return "shuffle_n: the range holds " + std::to_string(length) +
-           " values, more than 2^24 (16777216)";
+  const std::int64_t limit = (end - start) / step;
+  const std::int64_t count = value(4, limit);
+  if (count < 0) return "shuffle_n: the count " + std::to_string(count) + " is negative";
+  if (std::min(count, limit) > kMaxShuffleCount) {
+    return "shuffle_n: " + std::to_string(std::min(count, limit)) +
+           " values asked for, more than one answer holds (2^24 = 16777216)";
   }
-  if (value(4, 0) < 0)
-    return "shuffle_n: the count " + std::to_string(value(4, 0)) + " is negative";
   return {};
 }
 

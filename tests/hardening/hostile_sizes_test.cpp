@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 
 #include "commands/framework/list_text.h"
 #include "module/module_core.h"
@@ -197,8 +198,8 @@ TEST_F(HostileSizes, ArgumentNumbersAtAndBeyondThirtyTwoBits) {
   EXPECT_EQ(record.argument(4294967295u), u"b");
 }
 
-// The widest ranges the 32-bit numbers allow. A sequence longer than the command serves
-// is refused before anything is drawn; a step that spans the range leaves three values.
+// The widest ranges the 32-bit numbers allow. A count larger than one answer holds is
+// refused before anything is drawn; a step that spans the range leaves three values.
 TEST_F(HostileSizes, ShuffleNAtTheEdgesOfTheRange) {
   auto shuffleN = [&](std::vector<Text> arguments) {
     std::vector<std::pair<Text, Text>> headers = {{u"Argument0", u"shuffle_n"}};
@@ -212,11 +213,21 @@ TEST_F(HostileSizes, ShuffleNAtTheEdgesOfTheRange) {
   const Text bad = u"SAORI/1.0 400 Bad Request\r\n";
   const Text none = u"SAORI/1.0 204 No Content\r\n";
   EXPECT_EQ(shuffleN({u"2147483647", u"-2147483648", u"1"}), bad);
-  EXPECT_EQ(shuffleN({u"2147483647", u"-2147483648", u"1", u"5"}), bad);
+  EXPECT_EQ(shuffleN({u"2147483647", u"-2147483648", u"1", u"16777217"}), bad);
   EXPECT_EQ(shuffleN({u"2147483647", u"-2147483648", u"2147483647", u"0"}), none);
   EXPECT_EQ(shuffleN({u"2147483647", u"-2147483648", u"1", u"-1"}), bad);
   EXPECT_EQ(shuffleN({u"2147483647", u"-2147483648", u"2147483647", u"-2147483648"}), bad);
   EXPECT_EQ(shuffleN({u"99999999999", u"-99999999999", u"0"}), bad);
+
+  // Five of the 2^32 − 1 values: distinct, each within the range.
+  const Text five = shuffleN({u"2147483647", u"-2147483648", u"1", u"5", u"s"});
+  const std::size_t from = five.find(u"Result: ") + 8;
+  std::set<Text> drawn;
+  for (std::size_t at = from, next; (next = five.find(kListSeparator, at)) != Text::npos;
+       at = next + 1) {
+    drawn.insert(five.substr(at, next - at));
+  }
+  EXPECT_EQ(drawn.size(), 5u) << std::string(five.begin(), five.end());
 
   // Step 2147483647 over the whole range: -2147483648, -1 and 2147483646 are permuted and
   // the first (4294967295 / 2147483647) = 2 of them returned, whatever count asks for.

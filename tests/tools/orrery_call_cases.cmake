@@ -134,8 +134,8 @@ expect(NAME "hint: trailing blank in a key" ARGS sort "3\\27 " RC 1
        ERR "the key of item 2 `7 ` ends in a blank")
 expect(NAME "hint: float key and the decimal point" ARGS sort 1x F RC 1
        ERR "sort F: the key of item 1 `1x` is not a number \\(the decimal point here is")
-expect(NAME "hint: shuffle_n range too large" ARGS shuffle_n 16777217 RC 1
-       ERR "the range holds 16777217 values, more than 2\\^24")
+expect(NAME "hint: shuffle_n count too large" ARGS shuffle_n 2147483647 0 1 16777217 RC 1
+       ERR "16777217 values asked for, more than one answer holds \\(2\\^24")
 expect(NAME "hint: shuffle_n trailing blank" ARGS shuffle_n "5 " RC 1
        ERR "the end \\(Argument1\\) `5 ` ends in a blank")
 expect(NAME "hint: shuffle_n step" ARGS shuffle_n 5 0 0 RC 1 ERR "the step 0 is below 1")

@@ -1,7 +1,10 @@
 #include "commands/lists/shuffle_n_command.h"
 
 #include <algorithm>
+#include <bit>
 #include <optional>
+#include <span>
+#include <utility>
 #include <vector>
 
 #include "commands/framework/exceptions.h"
@@ -28,33 +31,67 @@ std::int64_t optionalInteger(SaoriRequest& record, std::uint32_t number, std::in
   return text ? toInteger(*text) : fallback;
 }
 
-// The first `count` values of the sequence start, start + step, … (`length` values)
-// after the permutation loop has run over all of it, without holding the sequence.
-//
-// At step k the element at k has not moved yet (every earlier partner lay below an
-// earlier k), so it is still start + k × step; it goes down to r, and what was at r goes
-// up to k. An element that has gone up only ever goes up again. So once k reaches
-// `count`, the front positions change only when r lands among them, and then they
-// receive the value of position k. The draws and swaps are those of the whole loop.
-std::vector<std::int32_t> permutedPrefix(RandomSource& source, std::int64_t start,
-                                         std::int64_t step, std::size_t length, std::size_t count) {
-  // One spare slot takes the writes meant for positions at or beyond `count`.
-  std::vector<std::int32_t> front(count + 1);
-  for (std::size_t i = 0; i < count; ++i) {
-    front[i] = static_cast<std::int32_t>(start + static_cast<std::int64_t>(i) * step);
+// The positions of a ranged draw: a Fisher–Yates loop over 0 … length − 1 stopped after
+// the first `count` places. Place i takes the position at i + draw() mod (length − i), so
+// every ordered choice of `count` distinct positions is equally likely (up to the
+// remainder's uneven tail). Only the places the loop can touch are held: all of them in
+// one array when the range is short, else the front `count` places in an array and the
+// others that were swapped out in a small hash table.
+class PositionDraw {
+ public:
+  PositionDraw(std::uint32_t length, std::size_t count)
+      : length_(length), count_(count), held_(length <= kDenseFactor * count ? length : count) {
+    for (std::size_t i = 0; i < held_.size(); ++i) held_[i] = static_cast<std::uint32_t>(i);
+    if (count > 0 && held_.size() < length) {
+      // One entry at most per draw, and the table kept at most half full.
+      const std::size_t capacity = std::bit_ceil(2 * count);
+      table_.assign(capacity, Slot{kEmpty, 0});
+      shift_ = 32 - std::countr_zero(capacity);
+    }
   }
-  const std::size_t swapped = std::min(count, length);
-  permute(source, swapped, [&](std::size_t k, std::size_t r) { std::swap(front[k], front[r]); });
-  const std::size_t first = std::max<std::size_t>(swapped, 1);
-  std::int64_t value = start + static_cast<std::int64_t>(first) * step;
-  for (std::size_t k = first; k < length; ++k) {
-    const std::size_t r = source.drawBelow(k);
-    front[r < count ? r : count] = static_cast<std::int32_t>(value);
-    value += step;
+
+  // Runs the loop and returns the drawn positions, in order.
+  std::span<const std::uint32_t> run(RandomSource& source) {
+    // With the whole range returned, the last place keeps what is left: no draw.
+    const std::size_t draws = std::min<std::size_t>(count_, length_ == 0 ? 0 : length_ - 1);
+    for (std::size_t i = 0; i < draws; ++i) {
+      const auto j =
+          static_cast<std::uint32_t>(i + source.drawBelow(length_ - static_cast<std::uint32_t>(i)));
+      std::swap(held_[i], j < held_.size() ? held_[j] : at(j));
+    }
+    return std::span<const std::uint32_t>(held_).first(count_);
   }
-  front.pop_back();
-  return front;
-}
+
+ private:
+  // A short range costs less as one array than as the front plus a table.
+  static constexpr std::size_t kDenseFactor = 4;
+  // No position reaches 2^32 − 1: the longest range holds 2^32 − 1 values.
+  static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
+  struct Slot {
+    std::uint32_t position;
+    std::uint32_t value;
+  };
+
+  // The value at `position` beyond the held places; it holds its own number until moved.
+  std::uint32_t& at(std::uint32_t position) {
+    const std::size_t mask = table_.size() - 1;
+    std::size_t k = static_cast<std::uint32_t>(position * 0x9E3779B1u) >> shift_;
+    while (table_[k].position != position) {
+      if (table_[k].position == kEmpty) {
+        table_[k] = Slot{position, position};
+        break;
+      }
+      k = (k + 1) & mask;
+    }
+    return table_[k].value;
+  }
+
+  std::uint32_t length_;
+  std::size_t count_;
+  std::vector<std::uint32_t> held_;
+  std::vector<Slot> table_;
+  int shift_ = 0;
+};
 
 }  // namespace
 
@@ -68,29 +105,29 @@ bool ShuffleNCommand::execute(SaoriRequest& record) {
     if (end < start) throw eBadreq{};
     if (step < 1) throw eBadreq{};
     const std::int64_t limit = (end - start) / step;
-    // One value more than limit when step does not divide end − start.
+    // One value more than limit when step does not divide end − start; at most 2^32 − 1.
     const std::int64_t length = (end - start + step - 1) / step;
-    if (length > kMaxSequenceLength) throw eBadreq{};
     std::int64_t count = optionalInteger(record, 4, limit);
     if (count < 0) throw eBadreq{};
     count = std::min(count, limit);
+    if (count > kMaxCount) throw eBadreq{};
     const std::optional<TextView> options = optionalArgument(record, 5);
     const bool joined = options && hasOption(*options, u's');
 
-    const std::vector<std::int32_t> values = permutedPrefix(
-        source_, start, step, static_cast<std::size_t>(length), static_cast<std::size_t>(count));
+    PositionDraw draw(static_cast<std::uint32_t>(length), static_cast<std::size_t>(count));
+    const std::span<const std::uint32_t> positions = draw.run(source_);
     if (joined) {
-      record.result.reserve(values.size() * (kMaxDigits + 1));
-      for (const std::int32_t v : values) {
-        appendSigned(record.result, v);
+      record.result.reserve(positions.size() * (kMaxDigits + 1));
+      for (const std::uint32_t p : positions) {
+        appendSigned(record.result, start + std::int64_t{p} * step);
         record.result.push_back(kListSeparator);
       }
     } else {
-      record.values.reserveAdditional(values.size(), values.size() * kMaxDigits);
+      record.values.reserveAdditional(positions.size(), positions.size() * kMaxDigits);
       Text digits;
-      for (const std::int32_t v : values) {
+      for (const std::uint32_t p : positions) {
         digits.clear();
-        appendSigned(digits, v);
+        appendSigned(digits, start + std::int64_t{p} * step);
         record.values.push_back(digits);
       }
     }

@@ -6,13 +6,14 @@
 
 namespace orrery {
 
-// "shuffle_n": distinct numbers drawn from the range start, start + step, … below end,
-// in random order. Arguments: end, start (0), step (1), count (all), options ("s":
-// one joined Result instead of Values).
+// "shuffle_n": a fair draw of distinct numbers from the range start, start + step, …
+// below end, in random order. Arguments: end, start (0), step (1), count (all),
+// options ("s": one joined Result instead of Values).
 class ShuffleNCommand : public IRequestEntry {
  public:
-  // Longest sequence served; longer ranges are refused before anything is drawn.
-  static constexpr std::int64_t kMaxSequenceLength = std::int64_t{1} << 24;
+  // Most values one answer carries; a larger count is refused before anything is drawn.
+  // The range itself may be as long as 32-bit numbers allow: it is never held.
+  static constexpr std::int64_t kMaxCount = std::int64_t{1} << 24;
 
   // Seeded with the default seed.
   ShuffleNCommand() = default;
