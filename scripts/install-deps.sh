@@ -25,9 +25,21 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
+# A mirror caught mid-sync fails an index or two for some minutes; wait it out a while,
+# then install from whatever lists were fetched (the install says if that is not enough).
+update_package_lists() {
+  local try
+  for try in 1 2 3 4 5 6; do
+    as_root apt-get update -qq && return 0
+    echo "apt-get update failed (try $try of 6)" >&2
+    [ "$try" -lt 6 ] && sleep 30
+  done
+  echo "apt-get update kept failing; installing from the package lists it has" >&2
+}
+
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
-  as_root apt-get update -qq
+  update_package_lists
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
