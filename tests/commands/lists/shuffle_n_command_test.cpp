@@ -245,31 +245,37 @@ TEST(ShuffleNCommand, RefusalsDrawNothing) {
   EXPECT_EQ(run(refused, {{1, u"500"}}).values, run(fresh, {{1, u"500"}}).values);
 }
 
-// The largest answer, 2^24 values, over a range 128 times longer: distinct, in range.
-// It takes some hundreds of megabytes, more than a 32-bit test process may spare.
+// The largest answer, 2^24 values, over a range twice as long: distinct, in range.
+// It takes some hundreds of megabytes, more than a 32-bit test process may spare, and
+// twenty seconds under the address sanitizer, which the smaller draws above cover.
 TEST(ShuffleNCommand, LargestCountIsServed) {
   if (sizeof(void*) < 8) GTEST_SKIP() << "needs a 64-bit address space";
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  GTEST_SKIP() << "too slow under the address sanitizer";
+#endif
+#endif
   ShuffleNCommand command(1);
   SaoriRequest record;
   record.setArgument(0, u"shuffle_n");
-  record.setArgument(1, u"2147483647");
+  record.setArgument(1, u"33554432");
   record.setArgument(4, u"16777216");
   record.setArgument(5, u"s");
   ASSERT_TRUE(command.execute(record));
-  std::vector<bool> seen(std::size_t{1} << 31);
-  std::size_t values = 0;
-  std::int64_t n = 0;
+  std::vector<bool> seen(std::size_t{1} << 25);
+  std::size_t values = 0, repeated = 0;
+  std::size_t n = 0;
   for (const char16_t c : record.result) {
     if (c != kListSeparator) {
-      n = n * 10 + (c - u'0');
+      n = n * 10 + static_cast<std::size_t>(c - u'0');
       continue;
     }
-    ASSERT_LT(n, INT_MAX);
-    ASSERT_FALSE(seen[static_cast<std::size_t>(n)]) << n;
-    seen[static_cast<std::size_t>(n)] = true;
+    if (n >= seen.size() || seen[n]) ++repeated;
+    if (n < seen.size()) seen[n] = true;
     ++values;
     n = 0;
   }
+  EXPECT_EQ(repeated, 0u);
   EXPECT_EQ(values, std::size_t{1} << 24);
 }
 
