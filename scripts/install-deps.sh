@@ -40,7 +40,15 @@ update_package_lists() {
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
   update_package_lists
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  install=(env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends)
+  if ! as_root "${install[@]}" "${missing[@]}" >/dev/null; then
+    # The 32-bit libraries must match their 64-bit twins version for version. When the
+    # security suite's i386 index could not be fetched, its amd64 versions are newer than
+    # any i386 one; the release's own versions then fit both.
+    release=$(. /etc/os-release && echo "$VERSION_CODENAME")
+    echo "retrying the install with the versions of $release itself"
+    as_root "${install[@]}" -t "$release" "${missing[@]}" >/dev/null
+  fi
 fi
 
 # The locale test runs a host in a German locale (comma as decimal point).
