@@ -55,3 +55,10 @@ if(ORRERY_BUILD_TOOLS AND NOT WIN32)
                    -P ${CMAKE_CURRENT_LIST_DIR}/check_tool_examples.cmake)
   set_tests_properties(doc_tool_examples PROPERTIES ENVIRONMENT "LC_ALL=C")
 endif()
+
+# The summaries of the commands agree with the reference on the points users tripped on.
+set(ORRERY_SUMMARIES ${PROJECT_SOURCE_DIR}/packaging/README.txt ${PROJECT_SOURCE_DIR}/packaging/README.ja.txt
+                     ${ORRERY_HOSTS_DOC} ${PROJECT_SOURCE_DIR}/docs/commands.md
+                     ${PROJECT_SOURCE_DIR}/docs/commands.ja.md)
+add_test(NAME doc_summaries COMMAND ${CMAKE_COMMAND} "-DFILES=${ORRERY_SUMMARIES}"
+                                    -P ${CMAKE_CURRENT_LIST_DIR}/check_summaries.cmake)
