@@ -10,7 +10,7 @@ set(facts
     "shuffle is cyclic" "cyclic|巡回"
     "shuffle_n is a fair draw" "fair|公平"
     "the count limit" "2\\^24"
-    "numbers in text order" "text order|文字列(の)?順")
+    "numbers in text order (10 before 9)" "10[`\"]? (before|が|は) [`\"]?9")
 set(missing "")
 foreach(file IN LISTS FILES)
   file(READ ${file} text)
