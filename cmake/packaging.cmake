@@ -1,5 +1,6 @@
-# What a script author unpacks: the module, the readmes, the host guide and the licence;
-# and the `package` target that archives them, one archive per platform.
+# What a script author unpacks: the module, the readmes, the host guide, the command
+# references, the cookbook and the licence; and the `package` target that archives them,
+# one archive per platform.
 include(GNUInstallDirs)
 if(WIN32)
   set(ORRERY_DOC_DESTINATION .)
@@ -9,11 +10,9 @@ else()
   set(ORRERY_LICENSE_NAME LICENSE)
 endif()
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/README.txt ${PROJECT_SOURCE_DIR}/packaging/README.ja.txt
-              ${PROJECT_SOURCE_DIR}/docs/hosts.md
+              ${PROJECT_SOURCE_DIR}/docs/hosts.md ${PROJECT_SOURCE_DIR}/docs/commands.md
+              ${PROJECT_SOURCE_DIR}/docs/commands.ja.md ${PROJECT_SOURCE_DIR}/docs/cookbook.md
         DESTINATION ${ORRERY_DOC_DESTINATION})
-if(EXISTS ${PROJECT_SOURCE_DIR}/docs/commands.md)
-  install(FILES ${PROJECT_SOURCE_DIR}/docs/commands.md DESTINATION ${ORRERY_DOC_DESTINATION})
-endif()
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${ORRERY_DOC_DESTINATION}
         RENAME ${ORRERY_LICENSE_NAME})
 
@@ -48,7 +47,7 @@ add_dependencies(package orrery)
 if(ORRERY_BUILD_TESTS)
   # The archive's file list: the expected layout, written out here once more on purpose.
   if(WIN32)
-    set(ORRERY_PACKAGE_EXPECTED "${ORRERY_DLL_DESTINATION}/orrery.dll|README.txt|README.ja.txt|hosts.md|LICENSE.txt|include/orrery.h")
+    set(ORRERY_PACKAGE_EXPECTED "${ORRERY_DLL_DESTINATION}/orrery.dll|README.txt|README.ja.txt|hosts.md|commands.md|commands.ja.md|cookbook.md|LICENSE.txt|include/orrery.h")
     if(ORRERY_DLL_DESTINATION STREQUAL "x86")
       set(ORRERY_PACKAGE_OTHER_FILES x64/orrery.dll)
     else()
@@ -59,12 +58,13 @@ if(ORRERY_BUILD_TESTS)
   else()
     set(ORRERY_DOC doc/orrery)
     set(ORRERY_PACKAGE_EXPECTED
-        "lib/$<TARGET_FILE_NAME:orrery>|lib/$<TARGET_SONAME_FILE_NAME:orrery>|lib/$<TARGET_LINKER_FILE_NAME:orrery>|include/orrery.h|share/${ORRERY_DOC}/README.txt|share/${ORRERY_DOC}/README.ja.txt|share/${ORRERY_DOC}/hosts.md|share/${ORRERY_DOC}/LICENSE")
+        "lib/$<TARGET_FILE_NAME:orrery>|lib/$<TARGET_SONAME_FILE_NAME:orrery>|lib/$<TARGET_LINKER_FILE_NAME:orrery>|include/orrery.h|share/${ORRERY_DOC}/README.txt|share/${ORRERY_DOC}/README.ja.txt|share/${ORRERY_DOC}/hosts.md|share/${ORRERY_DOC}/commands.md|share/${ORRERY_DOC}/commands.ja.md|share/${ORRERY_DOC}/cookbook.md|share/${ORRERY_DOC}/LICENSE")
     set(ORRERY_PACKAGE_OTHER_ARGS)
   endif()
   add_test(NAME package_contents
            COMMAND ${CMAKE_COMMAND} -DTREE=${CMAKE_BINARY_DIR}
                    -DARCHIVE=${CMAKE_BINARY_DIR}/package-test/${ORRERY_PACKAGE_ARCHIVE}
                    "-DEXPECTED=${ORRERY_PACKAGE_EXPECTED}" ${ORRERY_PACKAGE_OTHER_ARGS}
+                   "-DREADMES=${PROJECT_SOURCE_DIR}/packaging/README.txt|${PROJECT_SOURCE_DIR}/packaging/README.ja.txt"
                    -P ${PROJECT_SOURCE_DIR}/tests/package/check_package.cmake)
 endif()

@@ -9,11 +9,16 @@
  *
  * Memory blocks. Every block passed in belongs to the module from the call on; the
  * module frees it before doing anything else. Every block returned belongs to the host.
- * - Windows (orrery.dll, 32-bit): blocks are HGLOBALs from GlobalAlloc(GMEM_FIXED, ...),
- *   so a handle is also the pointer to the bytes; the host releases responses with
- *   GlobalFree.
+ * - Windows (orrery.dll, 32-bit or 64-bit): blocks are HGLOBALs from
+ *   GlobalAlloc(GMEM_FIXED, ...), so a handle is also the pointer to the bytes; the host
+ *   releases responses with GlobalFree.
  * - POSIX (liborrery.so): blocks are malloc'd; the host releases responses with free.
  * Blocks hold exactly the counted bytes or code units and no terminating zero.
+ *
+ * A host that loads the library at run time (dlopen/dlsym, LoadLibrary/GetProcAddress)
+ * and names its function pointers `load`, `request`, ... defines ORRERY_NO_PROTOTYPES
+ * before including this header: it then declares only the types, the orrery_*_fn
+ * pointer types among them, and no functions that those names would clash with.
  */
 #ifndef ORRERY_H_
 #define ORRERY_H_
@@ -43,6 +48,7 @@ typedef int orrery_bool;
 extern "C" {
 #endif
 
+#ifndef ORRERY_NO_PROTOTYPES
 /* Starts the module. `h` holds the module directory (8-bit text, `len` bytes; any form,
  * with or without a trailing separator). Returns 1, or 0 when the module object could
  * not be created. */
@@ -53,17 +59,25 @@ ORRERY_API orrery_bool ORRERY_CALL unload(void);
 
 /* Answers an 8-bit request. On entry *len is the request length in bytes; on return it is
  * the response length in bytes. The response names its charset in a "Charset" line
- * (Shift_JIS or UTF-8). Returns null with *len 0 only when no memory is left at all. */
+ * (Shift_JIS or UTF-8). When the module cannot answer (no memory for the answer, or no
+ * `load` since the last `unload`) it answers "500 Internal Server Error"; it returns null
+ * with *len 0 only when no memory is left even for that. */
 ORRERY_API orrery_block ORRERY_CALL request(orrery_block h, long* len);
 
 /* Answers a UTF-16LE request. On entry *len is the request length in UTF-16 code units;
- * on return the response length in code units (the block holds twice as many bytes). */
+ * on return the response length in code units (the block holds twice as many bytes).
+ * The response has no "Charset" line. Returns null with *len 0 only when no memory is
+ * left at all. */
 ORRERY_API orrery_block ORRERY_CALL requestw(orrery_block h, long* len);
 
-/* Function pointer types for hosts that load the module at run time. */
+#endif /* ORRERY_NO_PROTOTYPES */
+
+/* Function pointer types of the four entry points, for hosts that load the module at
+ * run time: cast the address that dlsym or GetProcAddress returns to these. */
 typedef orrery_bool(ORRERY_CALL* orrery_load_fn)(orrery_block h, long len);
 typedef orrery_bool(ORRERY_CALL* orrery_unload_fn)(void);
 typedef orrery_block(ORRERY_CALL* orrery_request_fn)(orrery_block h, long* len);
+typedef orrery_block(ORRERY_CALL* orrery_requestw_fn)(orrery_block h, long* len);
 
 #ifdef __cplusplus
 }

@@ -1,31 +1,38 @@
-# The examples of docs/hosts.md, run against the built module: the C host is compiled
+# The examples of docs/hosts.md, run against the built module: the C hosts are compiled
 # from the document and must print what the document shows, and every transcript is
 # sent to the module by the end-to-end tests.
 set(ORRERY_HOSTS_DOC ${PROJECT_SOURCE_DIR}/docs/hosts.md)
 set(ORRERY_DOC_DIR ${CMAKE_CURRENT_BINARY_DIR}/docs)
 
-add_custom_command(
-  OUTPUT ${ORRERY_DOC_DIR}/host.c
-  COMMAND ${CMAKE_COMMAND} -DDOC=${ORRERY_HOSTS_DOC} -DMARKER=host.c -DOUT=${ORRERY_DOC_DIR}/host.c
-          -P ${CMAKE_CURRENT_LIST_DIR}/extract_doc_block.cmake
-  DEPENDS ${ORRERY_HOSTS_DOC} ${CMAKE_CURRENT_LIST_DIR}/doc_block.cmake
-  COMMENT "Extracting the C host example from docs/hosts.md")
-add_executable(orrery_doc_host ${ORRERY_DOC_DIR}/host.c)
-target_link_libraries(orrery_doc_host PRIVATE orrery_options ${CMAKE_DL_LIBS})
-# Linked by the C++ driver: a sanitized module needs the sanitizers' C++ runtime parts,
-# which a C link leaves out.
-set_target_properties(orrery_doc_host PROPERTIES LINKER_LANGUAGE CXX)
-add_dependencies(orrery_doc_host orrery)
 if(WIN32)
   set(ORRERY_DOC_HOST_ARGS orrery.dll)  # found beside the program
 else()
   set(ORRERY_DOC_HOST_ARGS $<TARGET_FILE:orrery>)
 endif()
-add_test(NAME doc_host_example
-         COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:orrery_doc_host>
-                 "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}" -DARGS=${ORRERY_DOC_HOST_ARGS}
-                 -DDOC=${ORRERY_HOSTS_DOC} "-DMARKER=host.c output"
-                 -P ${CMAKE_CURRENT_LIST_DIR}/check_doc_output.cmake)
+# orrery_doc_program(<target> <file>): the C program of the block marked <file>, built
+# with the public header and run; it must print the block marked "<file> output".
+function(orrery_doc_program target file)
+  add_custom_command(
+    OUTPUT ${ORRERY_DOC_DIR}/${file}
+    COMMAND ${CMAKE_COMMAND} -DDOC=${ORRERY_HOSTS_DOC} -DMARKER=${file} -DOUT=${ORRERY_DOC_DIR}/${file}
+            -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/extract_doc_block.cmake
+    DEPENDS ${ORRERY_HOSTS_DOC} ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/doc_block.cmake
+    COMMENT "Extracting ${file} from docs/hosts.md")
+  add_executable(${target} ${ORRERY_DOC_DIR}/${file})
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/include)
+  target_link_libraries(${target} PRIVATE orrery_options ${CMAKE_DL_LIBS})
+  # Linked by the C++ driver: a sanitized module needs the sanitizers' C++ runtime parts,
+  # which a C link leaves out.
+  set_target_properties(${target} PROPERTIES LINKER_LANGUAGE CXX)
+  add_dependencies(${target} orrery)
+  add_test(NAME ${target}
+           COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${target}>
+                   "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}" -DARGS=${ORRERY_DOC_HOST_ARGS}
+                   -DDOC=${ORRERY_HOSTS_DOC} "-DMARKER=${file} output"
+                   -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/check_doc_output.cmake)
+endfunction()
+orrery_doc_program(doc_host_example host.c)
+orrery_doc_program(doc_host_requestw_example host_w.c)
 
 add_custom_command(
   OUTPUT ${ORRERY_DOC_DIR}/hosts_md.inc
@@ -34,3 +41,24 @@ add_custom_command(
   DEPENDS ${ORRERY_HOSTS_DOC} ${CMAKE_CURRENT_LIST_DIR}/embed_file.cmake)
 target_sources(orrery_e2e_tests PRIVATE ${ORRERY_DOC_DIR}/hosts_md.inc)
 target_include_directories(orrery_e2e_tests PRIVATE ${ORRERY_DOC_DIR})
+
+# The orrery-call examples of the command references and the cookbook, run through sh
+# with the built tool (its answers are the same on every platform); the Japanese
+# reference keeps the sections and examples of the English one.
+if(ORRERY_BUILD_TOOLS AND NOT WIN32)
+  set(ORRERY_TOOL_DOCS ${PROJECT_SOURCE_DIR}/docs/commands.md ${PROJECT_SOURCE_DIR}/docs/commands.ja.md
+                       ${PROJECT_SOURCE_DIR}/docs/cookbook.md)
+  add_test(NAME doc_tool_examples
+           COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:orrery-call> "-DDOCS=${ORRERY_TOOL_DOCS}"
+                   -DWORK=${ORRERY_DOC_DIR}/tool_examples
+                   "-DPARALLEL=${PROJECT_SOURCE_DIR}/docs/commands.md|${PROJECT_SOURCE_DIR}/docs/commands.ja.md"
+                   -P ${CMAKE_CURRENT_LIST_DIR}/check_tool_examples.cmake)
+  set_tests_properties(doc_tool_examples PROPERTIES ENVIRONMENT "LC_ALL=C")
+endif()
+
+# The summaries of the commands agree with the reference on the points users tripped on.
+set(ORRERY_SUMMARIES ${PROJECT_SOURCE_DIR}/packaging/README.txt ${PROJECT_SOURCE_DIR}/packaging/README.ja.txt
+                     ${ORRERY_HOSTS_DOC} ${PROJECT_SOURCE_DIR}/docs/commands.md
+                     ${PROJECT_SOURCE_DIR}/docs/commands.ja.md)
+add_test(NAME doc_summaries COMMAND ${CMAKE_COMMAND} "-DFILES=${ORRERY_SUMMARIES}"
+                                    -P ${CMAKE_CURRENT_LIST_DIR}/check_summaries.cmake)

@@ -106,6 +106,38 @@ TEST(HostLocale, ModuleLeavesTheHostsLocaleAlone) {
   std::setlocale(LC_ALL, "C");
 }
 
+#if !defined(_WIN32)
+// Run alone, in a process started under a German LC_ALL: the decimal point is taken when
+// the library is mapped, so neither a changed environment nor unload and load change it.
+TEST(HostLocale, DecimalPointIsTakenWhenTheLibraryIsMapped) {
+  const char* locales = std::getenv("LOCPATH");
+  if (std::getenv("ORRERY_TEST_DECIMAL_COMMA") == nullptr || locales == nullptr) {
+    GTEST_SKIP() << "run on its own";
+  }
+  const std::string environment = std::getenv("LC_ALL") ? std::getenv("LC_ALL") : "";
+  if (std::FILE* generated =
+          std::fopen((std::string(locales) + "/" + environment + "/LC_NUMERIC").c_str(), "rb")) {
+    std::fclose(generated);
+  } else {
+    GTEST_SKIP() << "the German locale was not generated";
+  }
+  const std::u16string sort =
+      u"EXECUTE SAORI/1.0\r\nArgument0: sort\r\nArgument1: 1,5\r\nArgument2: F\r\n\r\n";
+  const std::u16string sorted = u"SAORI/1.0 200 OK\r\nResult: \r\nValue0: 1,5\r\n";
+
+  host::ModuleLoader module(ORRERY_MODULE_PATH);
+  ASSERT_TRUE(module.ok()) << module.error();
+  ASSERT_EQ(module.load("./"), 1);
+  EXPECT_EQ(module.requestw(sort), sorted);
+  setenv("LC_ALL", "C", 1);
+  EXPECT_EQ(module.unload(), 1);
+  ASSERT_EQ(module.load("./"), 1);
+  EXPECT_EQ(module.requestw(sort), sorted);
+  EXPECT_EQ(module.unload(), 1);
+  setenv("LC_ALL", environment.c_str(), 1);
+}
+#endif
+
 #if defined(_WIN32)
 int duplicate(int fd) { return _dup(fd); }
 int redirect(int from, int to) { return _dup2(from, to); }
