@@ -1,12 +1,14 @@
 // orrery-call: sends one request to a built Orrery module and prints the answer.
 // The reference of options and commands is docs/commands.md (also --help, help COMMAND).
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "call_options.h"
 #include "command_reference.h"
+#include "encoding/charset_name.h"
 #include "encoding/utf8.h"
 #include "list_input.h"
 #include "module_loader.h"
@@ -37,7 +39,8 @@ constexpr const char* kOptions =
     "  --module PATH     the module to load (default: %s)\n"
     "  --entry w|8       requestw (UTF-16) or request (8-bit); default: requestw, or for\n"
     "                    a list from a file or over 64 KiB, request with UTF-8\n"
-    "  --charset NAME    8-bit entry in Shift_JIS, UTF-8, EUC-JP or ISO-2022-JP (any case)\n"
+    "  --charset NAME    8-bit entry in Shift_JIS, UTF-8, EUC-JP or ISO-2022-JP, in any\n"
+    "                    spelling the module reads (SJIS, CP932, UTF8, EUCJP, any case)\n"
     "  --output text|lines|raw\n"
     "                    text: the answer, escaped (default); lines: the Result's items\n"
     "                    and the Values, one per line; raw: the response bytes unchanged\n"
@@ -62,8 +65,9 @@ std::string defaultModule() {
   return ORRERY_DEFAULT_MODULE;
 }
 
+// One line: the cause is what the user needs; the usage block is a --help away.
 int usageError(const std::string& message) {
-  std::fprintf(stderr, "orrery-call: %s\n%sSee orrery-call --help.\n", message.c_str(), kUsage);
+  std::fprintf(stderr, "orrery-call: %s; see orrery-call --help\n", message.c_str());
   return 2;
 }
 
@@ -175,7 +179,10 @@ void printHint(const BuiltRequest& request, const std::vector<std::string>& word
     if (legacy && !survivesLegacyCharset(text)) return;
     appendUtf16(text, texts[i]);
   }
-  const std::string hint = refusalHint(texts, orrery::platform::decimalPoint());
+  const NumericLocale locale{
+      orrery::platform::decimalPoint(),
+      numericLocaleSource([](const char* name) { return std::getenv(name); })};
+  const std::string hint = refusalHint(texts, locale);
   if (!hint.empty()) std::fprintf(stderr, "orrery-call: %s\n", hint.c_str());
 }
 
@@ -236,7 +243,7 @@ int run(const CallOptions& o) {
     eightBit = autoUtf8;
   }
   const std::string charset = autoUtf8 ? "UTF-8" : eightBit ? o.charset : "";
-  const bool legacy = eightBit && charset != "UTF-8";
+  const bool legacy = eightBit && orrery::charsetNamed(charset) != orrery::RequestCharset::kUtf8;
 
   BuiltRequest request;
   if (o.action == Action::kVersionQuery) {
@@ -316,7 +323,7 @@ int toolMain(const std::vector<std::string>& args) {
       if (section.empty()) {
         std::vector<std::u16string> name{
             std::u16string(options->words[1].begin(), options->words[1].end())};
-        return usageError(refusalHint(name, u'.'));
+        return usageError(refusalHint(name, NumericLocale{}));
       }
       writeBytes(section);
       return 0;

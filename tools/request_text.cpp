@@ -1,5 +1,6 @@
 #include "request_text.h"
 
+#include "encoding/charset_name.h"
 #include "encoding/utf8.h"
 #include "platform/platform.h"
 
@@ -151,20 +152,16 @@ std::u16string executeRequest(const std::vector<std::u16string>& words,
   return r + u"\r\n";
 }
 
-bool isKnownCharset(const std::string& charset) {
-  return charset == "Shift_JIS" || charset == "UTF-8" || charset == "EUC-JP" ||
-         charset == "ISO-2022-JP";
-}
-
 std::string encodeRequest(const std::u16string& text, const std::string& charset) {
   std::string bytes;
-  if (charset == "UTF-8") {
+  const RequestCharset kind = charsetNamed(charset);
+  if (kind == RequestCharset::kUtf8) {
     encodeUtf8(text, bytes);
     return bytes;
   }
   platform::utf16ToCp932(text, bytes);
-  if (charset == "EUC-JP") return sjisToEucJp(bytes);
-  if (charset == "ISO-2022-JP") return sjisToIso2022Jp(bytes);
+  if (kind == RequestCharset::kEucJp) return sjisToEucJp(bytes);
+  if (kind == RequestCharset::kIso2022Jp) return sjisToIso2022Jp(bytes);
   return bytes;
 }
 

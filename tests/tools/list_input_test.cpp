@@ -92,14 +92,16 @@ TEST(RefusalHint, SaysNothingWhenTheCauseIsNotCertain) {
       {u"sort",
        u"1\x0002"
        u"x",
-       u"L"},                            // nor do length keys
-      {u"sort", u"10\x0002 9\x0002"},    // every key converts
-      {u"unique", u"a"},                 // no refusal of its own
-      {u"make_pair", u"a\x0002", u"b"},  // a trailing separator adds no item
-      {u"shuffle_n", u"16777216"},       // exactly 2^24 values
+       u"L"},                                           // nor do length keys
+      {u"sort", u"10\x0002 9\x0002"},                   // every key converts
+      {u"unique", u"a"},                                // no refusal of its own
+      {u"make_pair", u"a\x0002", u"b"},                 // a trailing separator adds no item
+      {u"shuffle_n", u"16777216"},                      // exactly 2^24 values
+      {u"shuffle_n", u"2147483647", u"0", u"1", u"5"},  // a long range, a short answer
   };
   for (const auto& words : requests) {
-    EXPECT_EQ(refusalHint(words, u'.'), "") << std::string(words[0].begin(), words[0].end());
+    EXPECT_EQ(refusalHint(words, NumericLocale{}), "")
+        << std::string(words[0].begin(), words[0].end());
   }
 }
 

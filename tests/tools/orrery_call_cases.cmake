@@ -75,18 +75,21 @@ expect(NAME "--output raw 400" ARGS --output raw SORT a RC 1)
 expect(NAME "--output lines 400" ARGS sort x --output lines RC 1 OUT "")
 
 # Usage and loading errors.
-expect(NAME "unknown leading word" ARGS -x sort a RC 2 ERR "unknown option -x")
+# One line each: the cause, then where to read more.
+expect(NAME "unknown leading word" ARGS -x sort a RC 2 ERR "^orrery-call: unknown option -x; see orrery-call --help\n$")
 expect(NAME "unknown option after the command" ARGS sort a --frobnicate RC 2 ERR "unknown option")
 expect(NAME "words after --version" ARGS --version sort RC 2 ERR "--version takes no command")
 expect(NAME "words after --raw" ARGS --raw extra RC 2 ERR "--raw takes no command")
 expect(NAME "--charset with --entry w" ARGS --charset UTF-8 --entry w sort a RC 2
        ERR "cannot go with --entry w")
-expect(NAME "unknown charset" ARGS --charset latin1 sort a RC 2 ERR "unknown charset latin1")
+expect(NAME "unknown charset" ARGS --charset latin1 sort a RC 2
+       ERR "unknown charset latin1; the module reads UTF-8, UTF8, .*SJIS, CP932")
 expect(NAME "value for a flag" ARGS --lines=yes sort a RC 2 ERR "--lines takes no value")
 expect(NAME "no command" ARGS --entry w RC 2 ERR "no command given")
 expect(NAME "malformed escape" ARGS sort [[a\q]] RC 2 ERR "unknown escape")
 expect(NAME "CR LF in an argument" ARGS sort [[a\r\nb]] S RC 2 ERR "CR LF")
-expect(NAME "missing file" ARGS sort @no-such-file.txt RC 2 ERR "cannot read no-such-file.txt")
+expect(NAME "missing file" ARGS sort @no-such-file.txt RC 2
+       ERR "^orrery-call: cannot read no-such-file.txt: [^\n]*; see orrery-call --help\n$")
 expect(NAME "module that does not load" ARGS --module ./no-such-module sort a RC 2 ERR "cannot load")
 
 # Options in any order, the --opt=value form, --, charset names in any case.
@@ -94,6 +97,12 @@ expect(NAME "--opt=value and case-blind charset" ARGS --charset=utf-8 unique [[b
        OUT "SAORI/1.0 200 OK\nResult: \nValue0: a\nValue1: b\nCharset: UTF-8\n\n")
 expect(NAME "Shift_JIS in lower case" ARGS sort [[b\2a]] S --charset shift_jis RC 0
        OUT_MATCH "Value1: b\nCharset: Shift_JIS\n")
+foreach(spelling SJIS cp932 Windows-31J)
+  expect(NAME "--charset ${spelling}" ARGS --charset ${spelling} sort [[b\2a]] S RC 0
+         OUT_MATCH "Value1: b\nCharset: Shift_JIS\n" NO_ERR)
+endforeach()
+expect(NAME "--charset UTF8" ARGS --charset UTF8 sort [[b\2a]] S RC 0
+       OUT_MATCH "Value1: b\nCharset: UTF-8\n" NO_ERR)
 expect(NAME "-- ends the options" ARGS --output=lines -- sort [[-3\2-5]] RC 0 OUT "-5\n-3\n")
 expect(NAME "dash arguments after the command" ARGS sort -3 --output lines RC 0 OUT "-3\n")
 
@@ -129,13 +138,15 @@ expect(NAME "hint: unknown command" ARGS sortt a RC 1 ERR "no command named `sor
 expect(NAME "hint: too few arguments" ARGS make_pair a RC 1
        ERR "make_pair needs 2 arguments after its name; the request has 1")
 expect(NAME "hint: integer keys by default" ARGS sort [[\u305F\u306A\u304B\2\u3055\u3068\u3046]] RC 1
-       ERR "sort has integer keys by default; the key of item 1 `たなか` is not an integer \\(add S for text keys\\)")
+       ERR "sort has integer keys by default; the key of item 1 \\(counted from 1\\) `たなか` is not an integer \\(add S for text keys\\)")
 expect(NAME "hint: trailing blank in a key" ARGS sort "3\\27 " RC 1
-       ERR "the key of item 2 `7 ` ends in a blank")
+       ERR "the key of item 2 \\(counted from 1\\) `7 ` ends in a blank")
 expect(NAME "hint: float key and the decimal point" ARGS sort 1x F RC 1
-       ERR "sort F: the key of item 1 `1x` is not a number \\(the decimal point here is")
+       ERR "sort F: the key of item 1 \\(counted from 1\\) `1x` is not a number \\(the decimal point here is `.`, from (LC_ALL=C|the user's regional settings)\\)")
+expect(NAME "hint: a decimal number wants F" ARGS sort 1.5 RC 1
+       ERR "the key of item 1 \\(counted from 1\\) `1.5` is a decimal number \\(add F for float keys\\)")
 expect(NAME "hint: shuffle_n range too large" ARGS shuffle_n 16777217 RC 1
-       ERR "the range holds 16777217 values, more than 2\\^24")
+       ERR "the answer would hold 16777217 values, more than 2\\^24")
 expect(NAME "hint: shuffle_n trailing blank" ARGS shuffle_n "5 " RC 1
        ERR "the end \\(Argument1\\) `5 ` ends in a blank")
 expect(NAME "hint: shuffle_n step" ARGS shuffle_n 5 0 0 RC 1 ERR "the step 0 is below 1")
@@ -146,7 +157,7 @@ expect(NAME "hint: make_pair lengths" ARGS make_pair [[a\2b]] x RC 1
 expect(NAME "no hint for a refusal the tool did not build" ARGS --raw INPUT ${DATA}/sort_without_list.utf16le
        RC 1 NO_ERR)
 expect(NAME "hint from a list file" ARGS sort @words.txt --lines RC 1
-       ERR "the key of item 1 `pear` is not an integer")
+       ERR "the key of item 1 \\(counted from 1\\) `pear` is not an integer")
 
 # The reference: --help lists the nine commands, help COMMAND gives one, versions.
 expect(NAME "--help" ARGS --help RC 0 OUT_MATCH "${commands}")
