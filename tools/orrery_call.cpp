@@ -50,7 +50,8 @@ constexpr const char* kOptions =
     "  --tool-version    print the versions of the tool and of the project\n"
     "  --help            this text;  help COMMAND: the command's full reference\n"
     "Arguments: \\1 \\2 are U+0001 U+0002; also \\\\ \\t \\n \\r \\xHH \\uHHHH.\n"
-    "@FILE reads an argument from a UTF-8 file, @- from standard input.\n"
+    "@FILE reads an argument from a UTF-8 file, @- from standard input, with the escapes;\n"
+    "@@FILE and @@- read it literally (a backslash is a backslash).\n"
     "Exit status: 0 for a 2xx answer, 1 for any other, 2 for a usage or loading error.\n"
     "\nCommands:\n";
 
@@ -92,6 +93,17 @@ std::string readStdin() {
   return data;
 }
 
+// @FILE reads a file with the escapes, @@FILE reads it literally; @- and @@- standard input.
+ArgumentSource sourceOf(const std::string& word) {
+  if (word.size() >= 3 && word.starts_with("@@")) return ArgumentSource::kLiteralFile;
+  if (word.size() >= 2 && word[0] == '@') return ArgumentSource::kFile;
+  return ArgumentSource::kWord;
+}
+
+std::string filePath(const std::string& word) {
+  return word.substr(sourceOf(word) == ArgumentSource::kLiteralFile ? 2 : 1);
+}
+
 // The built request: UTF-8 bytes and where each argument's text lies in them.
 struct BuiltRequest {
   std::string bytes;
@@ -107,18 +119,20 @@ bool buildRequest(const CallOptions& o, const std::string& charset, BuiltRequest
   for (std::size_t i = 0; i < o.words.size(); ++i) {
     const std::string& w = o.words[i];
     reserve += 24 + w.size();
-    if (i == 0 || w.size() < 2 || w[0] != '@') continue;
-    if (w == "@-") {
+    const ArgumentSource source = i == 0 ? ArgumentSource::kWord : sourceOf(w);
+    if (source == ArgumentSource::kWord) continue;
+    const std::string path = filePath(w);
+    if (path == "-") {
       if (stdinUsed) return error = "standard input can be read for one argument only", false;
       stdinUsed = true;
       continue;
     }
-    files[i] = openForReading(w.substr(1));
+    files[i] = openForReading(path);
     if (files[i] == nullptr) {
       for (std::FILE* f : files) {
         if (f != nullptr) std::fclose(f);
       }
-      return error = "cannot read " + w.substr(1) + ": " + std::strerror(errno), false;
+      return error = "cannot read " + path + ": " + std::strerror(errno), false;
     }
     reserve += fileSize(files[i]);
   }
@@ -131,11 +145,12 @@ bool buildRequest(const CallOptions& o, const std::string& charset, BuiltRequest
     const std::string& w = o.words[i];
     r += "Argument" + std::to_string(i) + ": ";
     const std::size_t begin = r.size();
-    const bool fromFile = i > 0 && w.size() >= 2 && w[0] == '@';
+    const ArgumentSource source = i == 0 ? ArgumentSource::kWord : sourceOf(w);
+    const bool fromFile = source != ArgumentSource::kWord;
     if (files[i] != nullptr) {
       ok = appendFile(files[i], fileSize(files[i]), r);
       std::fclose(files[i]);
-      if (!ok) error = "cannot read " + w.substr(1);
+      if (!ok) error = "cannot read " + filePath(w);
     } else if (fromFile) {
       const std::string in = readStdin();
       r += in;
@@ -143,7 +158,7 @@ bool buildRequest(const CallOptions& o, const std::string& charset, BuiltRequest
       r += w;
     }
     if (!ok) break;
-    const std::size_t end = prepareArgument(r, begin, r.size(), fromFile, o.lines, error);
+    const std::size_t end = prepareArgument(r, begin, r.size(), source, o.lines, error);
     if (end == std::string::npos) {
       error = "Argument" + std::to_string(i) + (fromFile ? " (" + w + ")" : "") + ": " + error;
       ok = false;

@@ -127,6 +127,10 @@ expect(NAME "list file: escapes, mark and final line end dropped" ARGS sort @lis
        OUT "SAORI/1.0 200 OK\nResult: \nValue0: a\\1x\nValue1: b\\1\n")
 expect(NAME "standard input" ARGS unique @- --lines --output lines INPUT ${WORK}/words.txt RC 0
        OUT "\nApple\nfig\npear\n")
+file(WRITE ${WORK}/faces.txt "\\(^o^)/\nC:\\tmp\n")
+expect(NAME "@@FILE reads backslashes literally" ARGS sort @@faces.txt --lines S --output lines
+       RC 0 OUT "C:\\\\tmp\n\\\\(^o^)/\n")
+expect(NAME "@FILE applies the escapes" ARGS sort @faces.txt --lines S RC 2 ERR "unknown escape")
 string(ASCII 233 e_acute)
 file(WRITE ${WORK}/latin1.txt "caf${e_acute}\n")
 expect(NAME "file that is not UTF-8" ARGS sort @latin1.txt --lines S RC 2 ERR "not UTF-8 at byte 3")
