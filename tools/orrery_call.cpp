@@ -12,6 +12,7 @@
 #include "encoding/utf8.h"
 #include "list_input.h"
 #include "module_loader.h"
+#include "option_letters.h"
 #include "platform/platform.h"
 #include "refusal_hints.h"
 #include "request_text.h"
@@ -272,6 +273,14 @@ int run(const CallOptions& o) {
       return usageError(error);
     }
   }
+  // Letters the command ignores, named before the request text may be let go.
+  std::string note;
+  if (o.action == Action::kExecute) {
+    std::vector<std::string_view> texts;
+    for (const auto& [begin, end] : request.arguments)
+      texts.push_back(std::string_view(request.bytes).substr(begin, end - begin));
+    note = ignoredOptionsNote(texts);
+  }
   const bool keepContent = o.action == Action::kExecute && refusalDependsOnContent(o.words);
 
   std::string rawOut;
@@ -318,6 +327,7 @@ int run(const CallOptions& o) {
       showResponse(response, out);
     }
   }
+  if (!note.empty()) std::fprintf(stderr, "orrery-call: note: %s\n", note.c_str());
   const bool badRequest = response.starts_with("SAORI/1.0 400");
   ModuleLoader::freeBlock(block);
   if (badRequest && o.action == Action::kExecute) printHint(request, o.words, keepContent, legacy);

@@ -135,6 +135,11 @@ string(ASCII 233 e_acute)
 file(WRITE ${WORK}/latin1.txt "caf${e_acute}\n")
 expect(NAME "file that is not UTF-8" ARGS sort @latin1.txt --lines S RC 2 ERR "not UTF-8 at byte 3")
 
+# Letters the command ignores are named; the answer and the exit status stay.
+expect(NAME "note: ignored letters" ARGS sort [[3\21\22]] desc RC 0 OUT "SAORI/1.0 200 OK\nResult: 1\\22\\23\\2\n"
+       ERR "^orrery-call: note: sort ignores `d`, `e`, `c` in its options `desc` \\(Argument2\\); its letters are S F L P V A s R\n$")
+expect(NAME "no note for known letters" ARGS sort [[3\21\22]] sR RC 0 NO_ERR)
+
 # Hints for 400, only when the cause is certain.
 expect(NAME "hint: command in the wrong case" ARGS SORT a RC 1
        ERR "no command named `SORT`; commands are case-sensitive: ${commands}")
