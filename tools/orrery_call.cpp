@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "call_options.h"
+#include "charset_loss.h"
 #include "command_reference.h"
 #include "encoding/charset_name.h"
 #include "encoding/utf8.h"
@@ -283,6 +284,7 @@ int run(const CallOptions& o) {
   }
   const bool keepContent = o.action == Action::kExecute && refusalDependsOnContent(o.words);
 
+  std::string lossWarning;  // what the legacy charset changed, said after the answer
   std::string rawOut;
   std::string shown;          // the response as UTF-8, when it had to be converted
   std::string_view response;  // the response as UTF-8
@@ -305,6 +307,10 @@ int run(const CallOptions& o) {
     if (o.output == Output::kRaw) rawOut = std::string(response);
     if (autoUtf8 && response.ends_with(kUtf8Trailer)) response.remove_suffix(kUtf8Trailer.size());
   } else if (eightBit) {
+    std::vector<std::string_view> texts;
+    for (const auto& [begin, end] : request.arguments)
+      texts.push_back(std::string_view(request.bytes).substr(begin, end - begin));
+    lossWarning = charsetLossWarning(findCharsetLoss(texts, charset), charset);
     std::u16string text;
     appendUtf16(request.bytes, text);
     const std::string bytes = module.request(encodeRequest(text, charset));
@@ -327,6 +333,7 @@ int run(const CallOptions& o) {
       showResponse(response, out);
     }
   }
+  if (!lossWarning.empty()) std::fprintf(stderr, "orrery-call: warning: %s\n", lossWarning.c_str());
   if (!note.empty()) std::fprintf(stderr, "orrery-call: note: %s\n", note.c_str());
   const bool badRequest = response.starts_with("SAORI/1.0 400");
   ModuleLoader::freeBlock(block);

@@ -44,12 +44,18 @@ void sjisToJis(unsigned char s1, unsigned char s2, unsigned char& j1, unsigned c
 }
 
 bool isSjisLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xEF); }
+// Code page 932's own rows (user-defined and IBM extensions) have no JIS X 0208 code:
+// the pair becomes one '?', and its trail byte, which may be ASCII, is not let through.
+bool isCp932ExtensionLead(unsigned char b) { return b >= 0xF0 && b <= 0xFC; }
 
 std::string sjisToEucJp(const std::string& sjis) {
   std::string out;
   for (std::size_t i = 0; i < sjis.size(); ++i) {
     const auto b = static_cast<unsigned char>(sjis[i]);
-    if (isSjisLead(b) && i + 1 < sjis.size()) {
+    if (isCp932ExtensionLead(b) && i + 1 < sjis.size()) {
+      out.push_back('?');
+      ++i;
+    } else if (isSjisLead(b) && i + 1 < sjis.size()) {
       unsigned char j1, j2;
       sjisToJis(b, static_cast<unsigned char>(sjis[++i]), j1, j2);
       out.push_back(static_cast<char>(j1 | 0x80));
@@ -74,7 +80,11 @@ std::string sjisToIso2022Jp(const std::string& sjis) {
   };
   for (std::size_t i = 0; i < sjis.size(); ++i) {
     const auto b = static_cast<unsigned char>(sjis[i]);
-    if (isSjisLead(b) && i + 1 < sjis.size()) {
+    if (isCp932ExtensionLead(b) && i + 1 < sjis.size()) {
+      mode(false);
+      out.push_back('?');
+      ++i;
+    } else if (isSjisLead(b) && i + 1 < sjis.size()) {
       unsigned char j1, j2;
       sjisToJis(b, static_cast<unsigned char>(sjis[++i]), j1, j2);
       mode(true);
