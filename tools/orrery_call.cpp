@@ -12,6 +12,7 @@
 #include "encoding/charset_name.h"
 #include "encoding/utf8.h"
 #include "list_input.h"
+#include "markdown_text.h"
 #include "module_loader.h"
 #include "option_letters.h"
 #include "platform/platform.h"
@@ -22,6 +23,7 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -50,7 +52,8 @@ constexpr const char* kOptions =
     "  --raw             send standard input unchanged, write the response unchanged\n"
     "  --version         send the version query\n"
     "  --tool-version    print the versions of the tool and of the project\n"
-    "  --help            this text;  help COMMAND: the command's full reference\n"
+    "  --help            this text;  help COMMAND: the command's full reference, in\n"
+    "                    Japanese when the locale is (LC_ALL, LC_MESSAGES or LANG ja_*)\n"
     "Arguments: \\1 \\2 are U+0001 U+0002; also \\\\ \\t \\n \\r \\xHH \\uHHHH.\n"
     "@FILE reads an argument from a UTF-8 file, @- from standard input, with the escapes;\n"
     "@@FILE and @@- read it literally (a backslash is a backslash).\n"
@@ -72,6 +75,16 @@ std::string defaultModule() {
 int usageError(const std::string& message) {
   std::fprintf(stderr, "orrery-call: %s; see orrery-call --help\n", message.c_str());
   return 2;
+}
+
+// help COMMAND follows the user's locale: Japanese for ja_JP and the like.
+Language helpLanguage() {
+  const auto fromEnvironment = localeLanguage([](const char* name) { return std::getenv(name); });
+  if (fromEnvironment) return *fromEnvironment;
+#ifdef _WIN32
+  if (PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE) return Language::kJapanese;
+#endif
+  return Language::kEnglish;
 }
 
 void printHelp() {
@@ -351,13 +364,13 @@ int toolMain(const std::vector<std::string>& args) {
       printHelp();
       return 0;
     case Action::kCommandHelp: {
-      const std::string_view section = commandSection(options->words[1]);
+      const std::string_view section = commandSection(options->words[1], helpLanguage());
       if (section.empty()) {
         std::vector<std::u16string> name{
             std::u16string(options->words[1].begin(), options->words[1].end())};
         return usageError(refusalHint(name, NumericLocale{}));
       }
-      writeBytes(section);
+      writeBytes(markdownToText(section));
       return 0;
     }
     case Action::kToolVersion:

@@ -8,13 +8,16 @@ cmake_minimum_required(VERSION 3.25)
 file(MAKE_DIRECTORY ${WORK})
 set(failures 0)
 
-# expect(NAME ARGS <word>... [INPUT file] RC n [OUT exact] [OUT_MATCH regex]
-#        [ERR regex] [NO_ERR])
+# expect(NAME ARGS <word>... [ENV var=value...] [INPUT file] RC n [OUT exact]
+#        [OUT_MATCH regex] [ERR regex] [NO_ERR])
 function(expect)
-  cmake_parse_arguments(C "NO_ERR" "NAME;INPUT;RC;OUT;OUT_MATCH;ERR" "ARGS" ${ARGN})
+  cmake_parse_arguments(C "NO_ERR" "NAME;INPUT;RC;OUT;OUT_MATCH;ERR" "ARGS;ENV" ${ARGN})
   set(input "")
   if(C_INPUT)
     set(input INPUT_FILE ${C_INPUT})
+  endif()
+  if(C_ENV)
+    list(PREPEND TOOL ${CMAKE_COMMAND} -E env ${C_ENV})
   endif()
   execute_process(COMMAND ${TOOL} ${C_ARGS} ${input} WORKING_DIRECTORY ${WORK}
                   OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
@@ -22,6 +25,9 @@ function(expect)
   # status and no output at all is the emulator failing to start it (seen once in
   # some hundred runs under a loaded Wine): it gets one more try, and says so.
   list(GET TOOL 0 launcher)  # empty for a native tool
+  if(C_ENV)
+    list(GET TOOL 4 launcher)
+  endif()
   if(NOT launcher STREQUAL "" AND NOT rc STREQUAL C_RC AND out STREQUAL "" AND err STREQUAL "")
     message("retry ${C_NAME}: status ${rc} and no output from the emulator")
     execute_process(COMMAND ${TOOL} ${C_ARGS} ${input} WORKING_DIRECTORY ${WORK}
@@ -176,7 +182,10 @@ expect(NAME "hint from a list file" ARGS sort @words.txt --lines RC 1
 
 # The reference: --help lists the nine commands, help COMMAND gives one, versions.
 expect(NAME "--help" ARGS --help RC 0 OUT_MATCH "${commands}")
-expect(NAME "help sort" ARGS help sort RC 0 OUT_MATCH "^## sort\n.*Priority|priority 1.*R")
+# help COMMAND is plain text: no Markdown heading, table pipes or code-span backticks.
+expect(NAME "help sort" ARGS help sort RC 0 OUT_MATCH "^sort\n----\n.*\n  S +key, priority 1 +text keys\n")
+expect(NAME "help in Japanese for a Japanese locale" ARGS help shuffle ENV LC_ALL=ja_JP.UTF-8 RC 0
+       OUT_MATCH "^shuffle\n-------\n\nリストの項目")
 expect(NAME "help for an unknown command" ARGS help SORT RC 2 ERR "commands are case-sensitive")
 expect(NAME "--tool-version" ARGS --tool-version RC 0 OUT_MATCH "^orrery-call [0-9]+\\.[0-9]+\\.[0-9]+\nOrrery [0-9]")
 
