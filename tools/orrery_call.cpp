@@ -63,10 +63,37 @@ constexpr const char* kOptions =
 constexpr std::size_t kBigRequest = std::size_t{64} << 10;
 constexpr std::string_view kUtf8Trailer = "Charset: UTF-8\r\n\r\n";
 
+// The folder of the running program with its trailing separator, empty when unknown.
+std::string programDirectory() {
+#ifdef _WIN32
+  char path[MAX_PATH];  // ANSI, as LoadLibraryA takes it
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (length == 0 || length == MAX_PATH) return {};
+  const std::string program(path, length);
+#else
+  char path[4096];
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+  if (length <= 0 || static_cast<std::size_t>(length) == sizeof path) return {};
+  const std::string program(path, static_cast<std::size_t>(length));
+#endif
+  const std::size_t slash = program.find_last_of("/\\");
+  return slash == std::string::npos ? std::string() : program.substr(0, slash + 1);
+}
+
+bool fileExists(const std::string& path) {
+  std::FILE* file = openForReading(path);
+  if (file != nullptr) std::fclose(file);
+  return file != nullptr;
+}
+
+// The module installed beside the tool, then the one it was built with; failing both,
+// the soname, which the run path ($ORIGIN-relative) and the system's search resolve.
 std::string defaultModule() {
+  const std::string directory = programDirectory();
+  if (!directory.empty() && fileExists(directory + ORRERY_INSTALLED_MODULE))
+    return directory + ORRERY_INSTALLED_MODULE;
 #ifndef _WIN32
-  // An installed tool whose build tree is gone finds the module by its soname.
-  if (access(ORRERY_DEFAULT_MODULE, F_OK) != 0) return ORRERY_MODULE_SONAME;
+  if (!fileExists(ORRERY_DEFAULT_MODULE)) return ORRERY_MODULE_SONAME;
 #endif
   return ORRERY_DEFAULT_MODULE;
 }
