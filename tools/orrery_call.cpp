@@ -58,6 +58,9 @@ constexpr const char* kOptions =
     "@FILE reads an argument from a UTF-8 file, @- from standard input, with the escapes;\n"
     "@@FILE and @@- read it literally (a backslash is a backslash).\n"
     "Exit status: 0 for a 2xx answer, 1 for any other, 2 for a usage or loading error.\n"
+    "Standard error adds a hint to a 400, a warning for characters the 8-bit charset\n"
+    "cannot carry and a note for option letters the command ignores; none of them\n"
+    "changes the exit status.\n"
     "\nCommands:\n";
 
 constexpr std::size_t kBigRequest = std::size_t{64} << 10;
