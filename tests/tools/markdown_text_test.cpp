@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "command_reference.h"
 
 namespace orrery::host {
@@ -53,17 +55,15 @@ TEST(MarkdownToText, NoMarkupIsLeftInAnyCommandSection) {
       const std::string text = markdownToText(commandSection(name, language));
       ASSERT_FALSE(text.empty());
       EXPECT_TRUE(text.starts_with(std::string(name) + "\n"));
-      for (std::string_view line : {std::string_view(text)}) {
-        std::size_t start = 0;
-        while (start < line.size()) {
-          const std::size_t end = line.find('\n', start);
-          const std::string_view one = line.substr(start, end - start);
-          if (!one.starts_with("    ")) {  // code blocks keep what they show
-            EXPECT_EQ(one.find('`'), std::string_view::npos) << one;
-            EXPECT_FALSE(one.starts_with("|") || one.starts_with("#")) << one;
-          }
-          start = end + 1;
+      std::size_t start = 0;
+      while (start < text.size()) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::string_view line = std::string_view(text).substr(start, end - start);
+        if (!line.starts_with("    ")) {  // code blocks keep what they show
+          EXPECT_EQ(line.find('`'), std::string_view::npos) << line;
+          EXPECT_FALSE(line.starts_with("|") || line.starts_with("#")) << line;
         }
+        start = end + 1;
       }
     }
   }
