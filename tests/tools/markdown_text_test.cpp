@@ -78,14 +78,14 @@ TEST(LocaleLanguage, FollowsTheMessagesLocale) {
       {{{"LANG", "de_DE.UTF-8"}}, Language::kEnglish},
       {{}, std::nullopt},
   };
-  for (const auto& [env, expected] : cases) {
+  for (const auto& c : cases) {
     EXPECT_EQ(localeLanguage([&](const char* name) -> const char* {
-                for (const auto& [key, value] : env) {
+                for (const auto& [key, value] : c.first) {
                   if (std::string_view(key) == name) return value;
                 }
                 return nullptr;
               }),
-              expected);
+              c.second);
   }
 }
 

@@ -73,9 +73,10 @@ TEST(NumericLocaleSource, NamesTheVariableInEffect) {
       {{}, "the C locale (LC_ALL, LC_NUMERIC and LANG are unset)"},
   };
   for (const auto& [environment, expected] : cases) {
-    EXPECT_EQ(numericLocaleSource([&](const char* name) -> const char* {
-                const auto found = environment.find(name);
-                return found == environment.end() ? nullptr : found->second.c_str();
+    const Environment& variables = environment;
+    EXPECT_EQ(numericLocaleSource([&variables](const char* name) -> const char* {
+                const auto found = variables.find(name);
+                return found == variables.end() ? nullptr : found->second.c_str();
               }),
               expected);
   }
