@@ -141,11 +141,13 @@ string(ASCII 233 e_acute)
 file(WRITE ${WORK}/latin1.txt "caf${e_acute}\n")
 expect(NAME "file that is not UTF-8" ARGS sort @latin1.txt --lines S RC 2 ERR "not UTF-8 at byte 3")
 
-# What the tool's own 8-bit conversion changes is said; the exit status stays.
-expect(NAME "warning: Shift_JIS loses a character" ARGS --charset Shift_JIS sort [[𠮷野\2吉野]] S RC 0
-       OUT_MATCH "Value0: \\?野\n"
+# What the tool's own 8-bit conversion changes is said; the exit status stays. (Escapes,
+# not UTF-8, on the command line: Wine reads arguments in the C locale's charset.)
+set(yoshino [[\uD842\uDFB7\u91CE\2\u5409\u91CE]])  # 𠮷野 and 吉野
+expect(NAME "warning: Shift_JIS loses a character" ARGS --charset Shift_JIS sort ${yoshino} S RC 0
+       OUT_MATCH "Value0: (\\?)+野\n"  # Windows writes one ? per UTF-16 code unit
        ERR "^orrery-call: warning: Shift_JIS cannot carry 1 character of this request; .*`𠮷` in Argument1 item 1 .*UTF-8 keeps it")
-expect(NAME "no warning in UTF-8" ARGS --charset UTF8 sort [[𠮷野\2吉野]] S RC 0 NO_ERR)
+expect(NAME "no warning in UTF-8" ARGS --charset UTF8 sort ${yoshino} S RC 0 NO_ERR)
 
 # Letters the command ignores are named; the answer and the exit status stay.
 expect(NAME "note: ignored letters" ARGS sort [[3\21\22]] desc RC 0 OUT "SAORI/1.0 200 OK\nResult: 1\\22\\23\\2\n"
