@@ -1,29 +1,8 @@
 #include "call_options.h"
 
-#include <algorithm>
-#include <array>
-#include <cctype>
+#include "encoding/charset_name.h"
 
 namespace orrery::host {
-namespace {
-
-bool equalsIgnoringCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
-}  // namespace
-
-std::string canonicalCharset(const std::string& name) {
-  static constexpr std::array<const char*, 4> kNames = {"Shift_JIS", "UTF-8", "EUC-JP",
-                                                        "ISO-2022-JP"};
-  for (const char* known : kNames) {
-    if (equalsIgnoringCase(name, known)) return known;
-  }
-  return {};
-}
 
 std::optional<CallOptions> parseCallOptions(const std::vector<std::string>& args,
                                             std::string& error) {
@@ -79,11 +58,12 @@ std::optional<CallOptions> parseCallOptions(const std::vector<std::string>& args
       entryGiven = true;
     } else if (name == "--charset") {
       if (!takeValue()) return fail("--charset needs a name");
-      o.charset = canonicalCharset(*value);
-      if (o.charset.empty()) {
-        return fail("unknown charset " + *value +
-                    "; charsets are Shift_JIS, UTF-8, EUC-JP, ISO-2022-JP");
+      // The module's own table decides, so every spelling it reads is taken here too.
+      if (value->empty() || !knownCharsetNamed(*value)) {
+        return fail("unknown charset " + *value + "; the module reads " + knownCharsetSpellings() +
+                    " (any case, _ for -)");
       }
+      o.charset = *value;
     } else if (name == "--output") {
       if (!takeValue()) return fail("--output takes text, lines or raw");
       if (*value == "text") {

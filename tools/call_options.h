@@ -15,7 +15,7 @@ struct CallOptions {
   Action action = Action::kExecute;
   std::string module;  // empty: the default module
   Entry entry = Entry::kAuto;
-  std::string charset;  // the exact name the module expects; empty: none sent
+  std::string charset;  // as given, sent unchanged; empty: none sent
   Output output = Output::kText;
   bool lines = false;              // @FILE arguments: one item per line
   std::vector<std::string> words;  // the command name and its arguments
@@ -24,8 +24,5 @@ struct CallOptions {
 // Reads argv[1..]. Empty with `error` set on a usage error.
 std::optional<CallOptions> parseCallOptions(const std::vector<std::string>& args,
                                             std::string& error);
-
-// The module's spelling of a charset name given in any case; empty when unknown.
-std::string canonicalCharset(const std::string& name);
 
 }  // namespace orrery::host

@@ -1,25 +1,42 @@
 #include "command_reference.h"
 
+#include "markdown_text.h"
 #include "refusal_hints.h"
 
 namespace orrery::host {
 
-// Generated at build time from docs/commands.md.
+// Generated at build time from docs/commands.md and docs/commands.ja.md.
 extern const char kCommandReference[];
 extern const std::size_t kCommandReferenceSize;
+extern const char kCommandReferenceJa[];
+extern const std::size_t kCommandReferenceJaSize;
 
-std::string_view commandReference() {
+std::string_view commandReference(Language language) {
+  if (language == Language::kJapanese)
+    return std::string_view(kCommandReferenceJa, kCommandReferenceJaSize);
   return std::string_view(kCommandReference, kCommandReferenceSize);
 }
 
-std::string_view commandSection(std::string_view name) {
-  const std::string_view text = commandReference();
+std::string_view commandSection(std::string_view name, Language language) {
+  const std::string_view text = commandReference(language);
   const std::string heading = "\n## " + std::string(name) + "\n";
   const std::size_t start = text.find(heading);
-  if (start == std::string_view::npos) return {};
+  if (start == std::string_view::npos) {
+    return language == Language::kEnglish ? std::string_view() : commandSection(name);
+  }
   const std::size_t end = text.find("\n## ", start + heading.size());
   return text.substr(start + 1,
                      end == std::string_view::npos ? std::string_view::npos : end - start);
+}
+
+std::optional<Language> localeLanguage(const std::function<const char*(const char*)>& environment) {
+  // The order the C library reads them in for messages.
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = environment(name);
+    if (value == nullptr || *value == '\0') continue;
+    return std::string_view(value).starts_with("ja") ? Language::kJapanese : Language::kEnglish;
+  }
+  return std::nullopt;
 }
 
 std::string commandSummaries() {
@@ -35,7 +52,7 @@ std::string commandSummaries() {
     std::string_view synopsis =
         s == std::string_view::npos ? std::string_view(name) : section.substr(s + kSynopsis.size());
     synopsis = synopsis.substr(0, synopsis.find('\n'));
-    out += "  " + std::string(synopsis) + "\n      " + std::string(summary) + "\n";
+    out += "  " + std::string(synopsis) + "\n      " + plainInline(summary) + "\n";
   }
   return out;
 }

@@ -190,8 +190,9 @@ bool appendFile(std::FILE* file, std::size_t sizeHint, std::string& out) {
   return !std::ferror(file);
 }
 
-std::size_t prepareArgument(std::string& bytes, std::size_t begin, std::size_t end, bool fromFile,
-                            bool lines, std::string& error) {
+std::size_t prepareArgument(std::string& bytes, std::size_t begin, std::size_t end,
+                            ArgumentSource source, bool lines, std::string& error) {
+  const bool fromFile = source != ArgumentSource::kWord;
   if (fromFile && end - begin >= 3 && bytes.compare(begin, 3, "\xEF\xBB\xBF") == 0) {
     bytes.erase(begin, 3);  // rare; the move is paid once
     end -= 3;
@@ -205,8 +206,10 @@ std::size_t prepareArgument(std::string& bytes, std::size_t begin, std::size_t e
   } else if (fromFile && end > begin && bytes[end - 1] == '\n') {
     end -= end - 1 > begin && bytes[end - 2] == '\r' ? 2 : 1;
   }
-  end = unescapeInPlace(bytes, begin, end, error);
-  if (end == kNpos) return kNpos;
+  if (source != ArgumentSource::kLiteralFile) {
+    end = unescapeInPlace(bytes, begin, end, error);
+    if (end == kNpos) return kNpos;
+  }
   const std::string_view text = std::string_view(bytes).substr(begin, end - begin);
   if (text.find("\r\n") != std::string_view::npos) {
     return error = "the text holds CR LF, which would end its header in the request", kNpos;

@@ -31,12 +31,17 @@ std::size_t fileSize(std::FILE* file);
 // Opens a UTF-8 path for reading in binary mode.
 std::FILE* openForReading(const std::string& path);
 
+// Where an argument's text came from: a command-line word, @FILE (escapes apply) or
+// @@FILE (read literally, no escapes).
+enum class ArgumentSource { kWord, kFile, kLiteralFile };
+
 // Prepares the argument text in bytes[begin, end) in place and returns its new end, or
 // npos with `error` set. From a file: a leading byte-order mark is dropped, and without
 // `lines` one final line end too (editors add it). The text must be UTF-8, and after the
-// escapes it must not hold CR LF, which would end its header in the request.
-std::size_t prepareArgument(std::string& bytes, std::size_t begin, std::size_t end, bool fromFile,
-                            bool lines, std::string& error);
+// escapes (none for a literal file) it must not hold CR LF, which would end its header in
+// the request.
+std::size_t prepareArgument(std::string& bytes, std::size_t begin, std::size_t end,
+                            ArgumentSource source, bool lines, std::string& error);
 
 // Appends the UTF-16 form of UTF-8 bytes (lone surrogates in their three-byte form
 // included) to `out`.

@@ -1,15 +1,20 @@
 // orrery-call: sends one request to a built Orrery module and prints the answer.
 // The reference of options and commands is docs/commands.md (also --help, help COMMAND).
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "call_options.h"
+#include "charset_loss.h"
 #include "command_reference.h"
+#include "encoding/charset_name.h"
 #include "encoding/utf8.h"
 #include "list_input.h"
+#include "markdown_text.h"
 #include "module_loader.h"
+#include "option_letters.h"
 #include "platform/platform.h"
 #include "refusal_hints.h"
 #include "request_text.h"
@@ -18,6 +23,7 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -37,7 +43,8 @@ constexpr const char* kOptions =
     "  --module PATH     the module to load (default: %s)\n"
     "  --entry w|8       requestw (UTF-16) or request (8-bit); default: requestw, or for\n"
     "                    a list from a file or over 64 KiB, request with UTF-8\n"
-    "  --charset NAME    8-bit entry in Shift_JIS, UTF-8, EUC-JP or ISO-2022-JP (any case)\n"
+    "  --charset NAME    8-bit entry in Shift_JIS, UTF-8, EUC-JP or ISO-2022-JP, in any\n"
+    "                    spelling the module reads (SJIS, CP932, UTF8, EUCJP, any case)\n"
     "  --output text|lines|raw\n"
     "                    text: the answer, escaped (default); lines: the Result's items\n"
     "                    and the Values, one per line; raw: the response bytes unchanged\n"
@@ -45,26 +52,69 @@ constexpr const char* kOptions =
     "  --raw             send standard input unchanged, write the response unchanged\n"
     "  --version         send the version query\n"
     "  --tool-version    print the versions of the tool and of the project\n"
-    "  --help            this text;  help COMMAND: the command's full reference\n"
+    "  --help            this text;  help COMMAND: the command's full reference, in\n"
+    "                    Japanese when the locale is (LC_ALL, LC_MESSAGES or LANG ja_*)\n"
     "Arguments: \\1 \\2 are U+0001 U+0002; also \\\\ \\t \\n \\r \\xHH \\uHHHH.\n"
-    "@FILE reads an argument from a UTF-8 file, @- from standard input.\n"
+    "@FILE reads an argument from a UTF-8 file, @- from standard input, with the escapes;\n"
+    "@@FILE and @@- read it literally (a backslash is a backslash).\n"
     "Exit status: 0 for a 2xx answer, 1 for any other, 2 for a usage or loading error.\n"
+    "Standard error adds a hint to a 400, a warning for characters the 8-bit charset\n"
+    "cannot carry and a note for option letters the command ignores; none of them\n"
+    "changes the exit status.\n"
     "\nCommands:\n";
 
 constexpr std::size_t kBigRequest = std::size_t{64} << 10;
 constexpr std::string_view kUtf8Trailer = "Charset: UTF-8\r\n\r\n";
 
+// The folder of the running program with its trailing separator, empty when unknown.
+std::string programDirectory() {
+#ifdef _WIN32
+  char path[MAX_PATH];  // ANSI, as LoadLibraryA takes it
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (length == 0 || length == MAX_PATH) return {};
+  const std::string program(path, length);
+#else
+  char path[4096];
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+  if (length <= 0 || static_cast<std::size_t>(length) == sizeof path) return {};
+  const std::string program(path, static_cast<std::size_t>(length));
+#endif
+  const std::size_t slash = program.find_last_of("/\\");
+  return slash == std::string::npos ? std::string() : program.substr(0, slash + 1);
+}
+
+bool fileExists(const std::string& path) {
+  std::FILE* file = openForReading(path);
+  if (file != nullptr) std::fclose(file);
+  return file != nullptr;
+}
+
+// The module installed beside the tool, then the one it was built with; failing both,
+// the soname, which the run path ($ORIGIN-relative) and the system's search resolve.
 std::string defaultModule() {
+  const std::string directory = programDirectory();
+  if (!directory.empty() && fileExists(directory + ORRERY_INSTALLED_MODULE))
+    return directory + ORRERY_INSTALLED_MODULE;
 #ifndef _WIN32
-  // An installed tool whose build tree is gone finds the module by its soname.
-  if (access(ORRERY_DEFAULT_MODULE, F_OK) != 0) return ORRERY_MODULE_SONAME;
+  if (!fileExists(ORRERY_DEFAULT_MODULE)) return ORRERY_MODULE_SONAME;
 #endif
   return ORRERY_DEFAULT_MODULE;
 }
 
+// One line: the cause is what the user needs; the usage block is a --help away.
 int usageError(const std::string& message) {
-  std::fprintf(stderr, "orrery-call: %s\n%sSee orrery-call --help.\n", message.c_str(), kUsage);
+  std::fprintf(stderr, "orrery-call: %s; see orrery-call --help\n", message.c_str());
   return 2;
+}
+
+// help COMMAND follows the user's locale: Japanese for ja_JP and the like.
+Language helpLanguage() {
+  const auto fromEnvironment = localeLanguage([](const char* name) { return std::getenv(name); });
+  if (fromEnvironment) return *fromEnvironment;
+#ifdef _WIN32
+  if (PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE) return Language::kJapanese;
+#endif
+  return Language::kEnglish;
 }
 
 void printHelp() {
@@ -88,6 +138,17 @@ std::string readStdin() {
   return data;
 }
 
+// @FILE reads a file with the escapes, @@FILE reads it literally; @- and @@- standard input.
+ArgumentSource sourceOf(const std::string& word) {
+  if (word.size() >= 3 && word.starts_with("@@")) return ArgumentSource::kLiteralFile;
+  if (word.size() >= 2 && word[0] == '@') return ArgumentSource::kFile;
+  return ArgumentSource::kWord;
+}
+
+std::string filePath(const std::string& word) {
+  return word.substr(sourceOf(word) == ArgumentSource::kLiteralFile ? 2 : 1);
+}
+
 // The built request: UTF-8 bytes and where each argument's text lies in them.
 struct BuiltRequest {
   std::string bytes;
@@ -103,18 +164,20 @@ bool buildRequest(const CallOptions& o, const std::string& charset, BuiltRequest
   for (std::size_t i = 0; i < o.words.size(); ++i) {
     const std::string& w = o.words[i];
     reserve += 24 + w.size();
-    if (i == 0 || w.size() < 2 || w[0] != '@') continue;
-    if (w == "@-") {
+    const ArgumentSource source = i == 0 ? ArgumentSource::kWord : sourceOf(w);
+    if (source == ArgumentSource::kWord) continue;
+    const std::string path = filePath(w);
+    if (path == "-") {
       if (stdinUsed) return error = "standard input can be read for one argument only", false;
       stdinUsed = true;
       continue;
     }
-    files[i] = openForReading(w.substr(1));
+    files[i] = openForReading(path);
     if (files[i] == nullptr) {
       for (std::FILE* f : files) {
         if (f != nullptr) std::fclose(f);
       }
-      return error = "cannot read " + w.substr(1) + ": " + std::strerror(errno), false;
+      return error = "cannot read " + path + ": " + std::strerror(errno), false;
     }
     reserve += fileSize(files[i]);
   }
@@ -127,11 +190,12 @@ bool buildRequest(const CallOptions& o, const std::string& charset, BuiltRequest
     const std::string& w = o.words[i];
     r += "Argument" + std::to_string(i) + ": ";
     const std::size_t begin = r.size();
-    const bool fromFile = i > 0 && w.size() >= 2 && w[0] == '@';
+    const ArgumentSource source = i == 0 ? ArgumentSource::kWord : sourceOf(w);
+    const bool fromFile = source != ArgumentSource::kWord;
     if (files[i] != nullptr) {
       ok = appendFile(files[i], fileSize(files[i]), r);
       std::fclose(files[i]);
-      if (!ok) error = "cannot read " + w.substr(1);
+      if (!ok) error = "cannot read " + filePath(w);
     } else if (fromFile) {
       const std::string in = readStdin();
       r += in;
@@ -139,7 +203,7 @@ bool buildRequest(const CallOptions& o, const std::string& charset, BuiltRequest
       r += w;
     }
     if (!ok) break;
-    const std::size_t end = prepareArgument(r, begin, r.size(), fromFile, o.lines, error);
+    const std::size_t end = prepareArgument(r, begin, r.size(), source, o.lines, error);
     if (end == std::string::npos) {
       error = "Argument" + std::to_string(i) + (fromFile ? " (" + w + ")" : "") + ": " + error;
       ok = false;
@@ -175,7 +239,10 @@ void printHint(const BuiltRequest& request, const std::vector<std::string>& word
     if (legacy && !survivesLegacyCharset(text)) return;
     appendUtf16(text, texts[i]);
   }
-  const std::string hint = refusalHint(texts, orrery::platform::decimalPoint());
+  const NumericLocale locale{
+      orrery::platform::decimalPoint(),
+      numericLocaleSource([](const char* name) { return std::getenv(name); })};
+  const std::string hint = refusalHint(texts, locale);
   if (!hint.empty()) std::fprintf(stderr, "orrery-call: %s\n", hint.c_str());
 }
 
@@ -236,7 +303,7 @@ int run(const CallOptions& o) {
     eightBit = autoUtf8;
   }
   const std::string charset = autoUtf8 ? "UTF-8" : eightBit ? o.charset : "";
-  const bool legacy = eightBit && charset != "UTF-8";
+  const bool legacy = eightBit && orrery::charsetNamed(charset) != orrery::RequestCharset::kUtf8;
 
   BuiltRequest request;
   if (o.action == Action::kVersionQuery) {
@@ -250,8 +317,17 @@ int run(const CallOptions& o) {
       return usageError(error);
     }
   }
+  // Letters the command ignores, named before the request text may be let go.
+  std::string note;
+  if (o.action == Action::kExecute) {
+    std::vector<std::string_view> texts;
+    for (const auto& [begin, end] : request.arguments)
+      texts.push_back(std::string_view(request.bytes).substr(begin, end - begin));
+    note = ignoredOptionsNote(texts);
+  }
   const bool keepContent = o.action == Action::kExecute && refusalDependsOnContent(o.words);
 
+  std::string lossWarning;  // what the legacy charset changed, said after the answer
   std::string rawOut;
   std::string shown;          // the response as UTF-8, when it had to be converted
   std::string_view response;  // the response as UTF-8
@@ -274,6 +350,10 @@ int run(const CallOptions& o) {
     if (o.output == Output::kRaw) rawOut = std::string(response);
     if (autoUtf8 && response.ends_with(kUtf8Trailer)) response.remove_suffix(kUtf8Trailer.size());
   } else if (eightBit) {
+    std::vector<std::string_view> texts;
+    for (const auto& [begin, end] : request.arguments)
+      texts.push_back(std::string_view(request.bytes).substr(begin, end - begin));
+    lossWarning = charsetLossWarning(findCharsetLoss(texts, charset), charset);
     std::u16string text;
     appendUtf16(request.bytes, text);
     const std::string bytes = module.request(encodeRequest(text, charset));
@@ -296,6 +376,8 @@ int run(const CallOptions& o) {
       showResponse(response, out);
     }
   }
+  if (!lossWarning.empty()) std::fprintf(stderr, "orrery-call: warning: %s\n", lossWarning.c_str());
+  if (!note.empty()) std::fprintf(stderr, "orrery-call: note: %s\n", note.c_str());
   const bool badRequest = response.starts_with("SAORI/1.0 400");
   ModuleLoader::freeBlock(block);
   if (badRequest && o.action == Action::kExecute) printHint(request, o.words, keepContent, legacy);
@@ -312,13 +394,13 @@ int toolMain(const std::vector<std::string>& args) {
       printHelp();
       return 0;
     case Action::kCommandHelp: {
-      const std::string_view section = commandSection(options->words[1]);
+      const std::string_view section = commandSection(options->words[1], helpLanguage());
       if (section.empty()) {
         std::vector<std::u16string> name{
             std::u16string(options->words[1].begin(), options->words[1].end())};
-        return usageError(refusalHint(name, u'.'));
+        return usageError(refusalHint(name, NumericLocale{}));
       }
-      writeBytes(section);
+      writeBytes(markdownToText(section));
       return 0;
     }
     case Action::kToolVersion:

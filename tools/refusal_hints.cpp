@@ -1,14 +1,16 @@
 #include "refusal_hints.h"
 
-#include <cctype>
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 
 #include "commands/framework/exceptions.h"
 #include "commands/framework/number_conversion.h"
 #include "commands/sort/float_conversion.h"
 #include "encoding/utf8.h"
+#include "platform/platform.h"
 #include "protocol/char_class.h"
 #include "response_display.h"
 
@@ -67,28 +69,71 @@ std::string joinedNames() {
   return out;
 }
 
-std::string sortHint(const std::vector<std::u16string>& words, char16_t decimalPoint) {
+// Whether `text` is a float key with `point` as its decimal point: the text is mapped
+// onto the point the conversion reads, so hints can be worked out for any locale.
+bool isFloat(std::u16string_view text, char16_t point) {
+  const char16_t own = platform::decimalPoint();
+  std::u16string mapped(text);
+  for (char16_t& c : mapped) c = c == point ? own : c == own ? u'x' : c;
+  return converts(mapped, [](std::u16string_view t) { return toFloat(t); });
+}
+
+bool hasFullWidthDigit(std::u16string_view text) {
+  for (char16_t c : text) {
+    if (c >= u'\xFF10' && c <= u'\xFF19') return true;
+  }
+  return false;
+}
+
+std::string utf8(char16_t c) {
+  std::string out;
+  encodeUtf8(std::u16string_view(&c, 1), out);
+  return out;
+}
+
+// Items are numbered from 1 in every message, and the message says so, since the A
+// option numbers positions from 0.
+std::string itemLabel(std::size_t index) {
+  return "item " + std::to_string(index + 1) + " (counted from 1)";
+}
+
+std::string sortHint(const std::vector<std::u16string>& words, const NumericLocale& locale) {
   const std::u16string_view options = words.size() > 2 ? std::u16string_view(words[2]) : u"";
   if (options.find(u'S') != std::u16string_view::npos) return {};
-  const bool isFloat = options.find(u'F') != std::u16string_view::npos;
-  if (!isFloat && options.find(u'L') != std::u16string_view::npos) return {};
+  const bool floatKeys = options.find(u'F') != std::u16string_view::npos;
+  if (!floatKeys && options.find(u'L') != std::u16string_view::npos) return {};
+  const std::string point =
+      "the decimal point here is `" + utf8(locale.decimalPoint) + "`, from " + locale.source;
   std::u16string_view list = words[1];
   std::size_t index = 0;
   while (!list.empty()) {
     const std::size_t sep = list.find(u'\x0002');
     const std::u16string_view item = list.substr(0, sep);
     const std::u16string_view key = item.substr(0, item.find(u'\x0001'));
-    const bool ok =
-        isFloat ? converts(key, [](std::u16string_view t) { return toFloat(t); }) : isInteger(key);
-    if (!ok) {
-      std::string where = "item " + std::to_string(index + 1) + " " + shown(key);
+    if (!(floatKeys ? isFloat(key, locale.decimalPoint) : isInteger(key))) {
+      const std::string where = itemLabel(index) + " " + shown(key);
       if (endsInBlank(key))
         return "sort: the key of " + where + " ends in a blank, which a number may not";
-      if (isFloat) {
-        std::string point;
-        encodeUtf8(std::u16string_view(&decimalPoint, 1), point);
-        return "sort F: the key of " + where + " is not a number (the decimal point here is `" +
-               point + "`, read from the locale's LC_NUMERIC)";
+      if (hasFullWidthDigit(key)) {
+        return "sort: the key of " + where +
+               " holds full-width digits; numbers take only the ASCII digits 0-9 (add S for "
+               "text keys)";
+      }
+      // The other common decimal point, for a key written under another locale.
+      const char16_t other = locale.decimalPoint == u',' ? u'.' : u',';
+      const bool otherPoint = key.find(other) != std::u16string_view::npos && isFloat(key, other);
+      if (floatKeys) {
+        return "sort F: the key of " + where + " is not a number (" + point +
+               (otherPoint ? "; this key is written with `" + utf8(other) + "`)" : ")");
+      }
+      if (isFloat(key, locale.decimalPoint)) {
+        return "sort has integer keys by default; the key of " + where +
+               " is a decimal number (add F for float keys)";
+      }
+      if (otherPoint) {
+        return "sort has integer keys by default; the key of " + where +
+               " is a decimal number written with `" + utf8(other) + "` (F reads float keys, but " +
+               point + ")";
       }
       return "sort has integer keys by default; the key of " + where +
              " is not an integer (add S for text keys)";
@@ -131,16 +176,30 @@ std::string shuffleNHint(const std::vector<std::u16string>& words) {
   }
   if (step < 1) return "shuffle_n: the step " + std::to_string(step) + " is below 1";
   const std::int64_t limit = (end - start) / step;
-  const std::int64_t count = value(4, limit);
-  if (count < 0) return "shuffle_n: the count " + std::to_string(count) + " is negative";
-  if (std::min(count, limit) > kMaxShuffleCount) {
-    return "shuffle_n: " + std::to_string(std::min(count, limit)) +
-           " values asked for, more than one answer holds (2^24 = 16777216)";
+  const std::int64_t count = argument(4) == nullptr ? limit : std::min(value(4, 0), limit);
+  if (count < 0) return "shuffle_n: the count " + std::to_string(value(4, 0)) + " is negative";
+  if (count > kMaxShuffleCount) {
+    return "shuffle_n: the answer would hold " + std::to_string(count) +
+           " values, more than 2^24 (16777216)";
   }
   return {};
 }
 
 }  // namespace
+
+std::string numericLocaleSource(const std::function<const char*(const char*)>& environment) {
+#ifdef _WIN32
+  (void)environment;
+  return "the user's regional settings";
+#else
+  // The order the C library reads them in: LC_ALL wins, then LC_NUMERIC, then LANG.
+  for (const char* name : {"LC_ALL", "LC_NUMERIC", "LANG"}) {
+    const char* value = environment(name);
+    if (value != nullptr && *value != '\0') return std::string(name) + "=" + value;
+  }
+  return "the C locale (LC_ALL, LC_NUMERIC and LANG are unset)";
+#endif
+}
 
 const std::vector<std::string>& commandNames() {
   static const std::vector<std::string> kNames = {
@@ -162,7 +221,7 @@ bool refusalDependsOnContent(const std::vector<std::string>& words) {
   return !text && !length;
 }
 
-std::string refusalHint(const std::vector<std::u16string>& words, char16_t decimalPoint) {
+std::string refusalHint(const std::vector<std::u16string>& words, const NumericLocale& locale) {
   if (words.empty()) return {};
   const std::string command = asciiCommand(words[0]);
   bool known = false;
@@ -188,13 +247,14 @@ std::string refusalHint(const std::vector<std::u16string>& words, char16_t decim
            (needed == 1 ? " argument" : " arguments") + " after its name; the request has " +
            std::to_string(words.size() - 1);
   }
-  if (command == "sort") return sortHint(words, decimalPoint);
+  if (command == "sort") return sortHint(words, locale);
   if (command == "shuffle_n") return shuffleNHint(words);
   if (command == "make_pair") {
     const std::size_t first = itemCount(words[1]), second = itemCount(words[2]);
     if (first != second) {
-      return "make_pair: the first list has " + std::to_string(first) + " items, the second " +
-             std::to_string(second) + "; they must be of equal length";
+      return "make_pair: the first list has " + std::to_string(first) +
+             (first == 1 ? " item" : " items") + ", the second " + std::to_string(second) +
+             "; they must be of equal length";
     }
   }
   return {};

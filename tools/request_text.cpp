@@ -1,5 +1,6 @@
 #include "request_text.h"
 
+#include "encoding/charset_name.h"
 #include "encoding/utf8.h"
 #include "platform/platform.h"
 
@@ -43,12 +44,18 @@ void sjisToJis(unsigned char s1, unsigned char s2, unsigned char& j1, unsigned c
 }
 
 bool isSjisLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xEF); }
+// Code page 932's own rows (user-defined and IBM extensions) have no JIS X 0208 code:
+// the pair becomes one '?', and its trail byte, which may be ASCII, is not let through.
+bool isCp932ExtensionLead(unsigned char b) { return b >= 0xF0 && b <= 0xFC; }
 
 std::string sjisToEucJp(const std::string& sjis) {
   std::string out;
   for (std::size_t i = 0; i < sjis.size(); ++i) {
     const auto b = static_cast<unsigned char>(sjis[i]);
-    if (isSjisLead(b) && i + 1 < sjis.size()) {
+    if (isCp932ExtensionLead(b) && i + 1 < sjis.size()) {
+      out.push_back('?');
+      ++i;
+    } else if (isSjisLead(b) && i + 1 < sjis.size()) {
       unsigned char j1, j2;
       sjisToJis(b, static_cast<unsigned char>(sjis[++i]), j1, j2);
       out.push_back(static_cast<char>(j1 | 0x80));
@@ -73,7 +80,11 @@ std::string sjisToIso2022Jp(const std::string& sjis) {
   };
   for (std::size_t i = 0; i < sjis.size(); ++i) {
     const auto b = static_cast<unsigned char>(sjis[i]);
-    if (isSjisLead(b) && i + 1 < sjis.size()) {
+    if (isCp932ExtensionLead(b) && i + 1 < sjis.size()) {
+      mode(false);
+      out.push_back('?');
+      ++i;
+    } else if (isSjisLead(b) && i + 1 < sjis.size()) {
       unsigned char j1, j2;
       sjisToJis(b, static_cast<unsigned char>(sjis[++i]), j1, j2);
       mode(true);
@@ -151,20 +162,16 @@ std::u16string executeRequest(const std::vector<std::u16string>& words,
   return r + u"\r\n";
 }
 
-bool isKnownCharset(const std::string& charset) {
-  return charset == "Shift_JIS" || charset == "UTF-8" || charset == "EUC-JP" ||
-         charset == "ISO-2022-JP";
-}
-
 std::string encodeRequest(const std::u16string& text, const std::string& charset) {
   std::string bytes;
-  if (charset == "UTF-8") {
+  const RequestCharset kind = charsetNamed(charset);
+  if (kind == RequestCharset::kUtf8) {
     encodeUtf8(text, bytes);
     return bytes;
   }
   platform::utf16ToCp932(text, bytes);
-  if (charset == "EUC-JP") return sjisToEucJp(bytes);
-  if (charset == "ISO-2022-JP") return sjisToIso2022Jp(bytes);
+  if (kind == RequestCharset::kEucJp) return sjisToEucJp(bytes);
+  if (kind == RequestCharset::kIso2022Jp) return sjisToIso2022Jp(bytes);
   return bytes;
 }
 

@@ -14,8 +14,8 @@ std::optional<std::u16string> unescapeArgument(const std::string& word, std::str
 std::u16string versionRequest(const std::string& charset);
 std::u16string executeRequest(const std::vector<std::u16string>& words, const std::string& charset);
 
-bool isKnownCharset(const std::string& charset);
-// Encodes a request for the 8-bit entry in `charset` (Shift_JIS when empty).
+// Encodes a request for the 8-bit entry in `charset`, any spelling the module reads
+// (Shift_JIS when empty or unknown).
 std::string encodeRequest(const std::u16string& text, const std::string& charset);
 // Decodes an 8-bit response by its Charset line.
 std::u16string decodeResponse(const std::string& bytes);

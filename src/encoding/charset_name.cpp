@@ -1,6 +1,7 @@
 #include "encoding/charset_name.h"
 
 #include <array>
+#include <optional>
 #include <string_view>
 #include <type_traits>
 
@@ -37,10 +38,10 @@ constexpr char32_t fold(char32_t c) {
 constexpr bool isBlank(char32_t c) { return c == U' ' || c == U'\t'; }
 
 template <typename Char>
-RequestCharset classify(std::basic_string_view<Char> value) {
+std::optional<RequestCharset> classify(std::basic_string_view<Char> value) {
   std::size_t size = value.size();
   while (size > 0 && isBlank(static_cast<char32_t>(value[size - 1]))) --size;
-  if (size > kLongestAlias) return RequestCharset::kShiftJis;
+  if (size > kLongestAlias) return std::nullopt;
   for (const Alias& alias : kAliases) {
     if (alias.folded.size() != size) continue;
     std::size_t i = 0;
@@ -52,13 +53,28 @@ RequestCharset classify(std::basic_string_view<Char> value) {
     }
     if (i == size) return alias.charset;
   }
-  return RequestCharset::kShiftJis;
+  return std::nullopt;
 }
 
 }  // namespace
 
-RequestCharset charsetNamed(BytesView value) { return classify(value); }
-RequestCharset charsetNamed(TextView value) { return classify(value); }
+RequestCharset charsetNamed(BytesView value) {
+  return classify(value).value_or(RequestCharset::kShiftJis);
+}
+RequestCharset charsetNamed(TextView value) {
+  return classify(value).value_or(RequestCharset::kShiftJis);
+}
+
+std::optional<RequestCharset> knownCharsetNamed(BytesView value) { return classify(value); }
+
+std::string knownCharsetSpellings() {
+  std::string out;
+  for (const Alias& alias : kAliases) {
+    if (!out.empty()) out += ", ";
+    out += alias.folded;
+  }
+  return out;
+}
 
 RequestCharset charsetOfValueLine(BytesView line) {
   const std::size_t end = line.find("\r\n");

@@ -51,6 +51,10 @@ TEST(RequestText, EncodesJapaneseForEachCharset) {
   EXPECT_EQ(encodeRequest(text, "EUC-JP"), "\xA4\xA2");
   EXPECT_EQ(encodeRequest(text, "ISO-2022-JP"), "\x1B$B$\"\x1B(B");
   EXPECT_EQ(encodeRequest(u"\xFF71", "EUC-JP"), "\x8E\xB1");  // half-width katakana A
+  EXPECT_EQ(encodeRequest(text, "eucJP"), "\xA4\xA2");        // every spelling the module reads
+  // Small roman numeral one, code page 932 FA 40: one '?', its trail byte '@' not let out.
+  EXPECT_EQ(encodeRequest(u"\x2170x", "EUC-JP"), "?x");
+  EXPECT_EQ(encodeRequest(u"\x2170\x3042", "ISO-2022-JP"), "?\x1B$B$\"\x1B(B");
 }
 
 }  // namespace

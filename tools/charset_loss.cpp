@@ -1,0 +1,92 @@
+#include "charset_loss.h"
+
+#include <unordered_map>
+
+#include "encoding/charset_name.h"
+#include "encoding/euc_jp.h"
+#include "encoding/iso2022_jp.h"
+#include "encoding/utf8.h"
+#include "list_input.h"
+#include "platform/platform.h"
+#include "request_text.h"
+#include "response_display.h"
+
+namespace orrery::host {
+namespace {
+
+// What the module reads back from the tool's encoding of `character` alone: the
+// tool's encoder, then the module's own path from that charset to UTF-16.
+std::u16string roundTrip(const std::u16string& character, const std::string& charset) {
+  std::string bytes = encodeRequest(character, charset);
+  std::string sjis;
+  switch (charsetNamed(charset)) {
+    case RequestCharset::kEucJp:
+      eucJpToShiftJis(bytes, sjis);
+      break;
+    case RequestCharset::kIso2022Jp:
+      iso2022JpToShiftJis(bytes, sjis);
+      break;
+    default:
+      sjis = std::move(bytes);
+  }
+  std::u16string back;
+  platform::cp932ToUtf16(sjis, back);
+  return back;
+}
+
+bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+}  // namespace
+
+CharsetLoss findCharsetLoss(const std::vector<std::string_view>& arguments,
+                            const std::string& charset, std::size_t kept) {
+  CharsetLoss loss;
+  if (charsetNamed(charset) == RequestCharset::kUtf8) return loss;
+  std::unordered_map<char32_t, bool> kept932;  // by code point: survives the round trip
+  std::u16string text;
+  for (std::size_t a = 0; a < arguments.size(); ++a) {
+    text.clear();
+    appendUtf16(arguments[a], text);
+    std::size_t item = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const char16_t c = text[i];
+      if (c == u'\x0002') ++item;
+      if (c < 0x80) continue;  // ASCII passes every charset unchanged
+      const bool pair = isHighSurrogate(c) && i + 1 < text.size() && isLowSurrogate(text[i + 1]);
+      const std::u16string character = text.substr(i, pair ? 2 : 1);
+      const char32_t key = pair ? 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00) : c;
+      i += pair ? 1 : 0;
+      auto [found, added] = kept932.try_emplace(key, false);
+      if (added) found->second = roundTrip(character, charset) == character;
+      if (found->second) continue;
+      if (++loss.count <= kept) {
+        std::string bytes;
+        encodeUtf8(character, bytes);
+        LostCharacter lost{a, item, {}};
+        appendShown(lost.character, bytes);
+        loss.first.push_back(std::move(lost));
+      }
+    }
+  }
+  return loss;
+}
+
+std::string charsetLossWarning(const CharsetLoss& loss, const std::string& charset) {
+  if (loss.count == 0) return {};
+  const bool one = loss.count == 1;
+  std::string out = charset + " cannot carry " + std::to_string(loss.count) +
+                    (one ? " character" : " characters") +
+                    " of this request; the module receives " + (one ? "it" : "them") +
+                    " changed (mostly as `?`): ";
+  for (std::size_t k = 0; k < loss.first.size(); ++k) {
+    const LostCharacter& lost = loss.first[k];
+    out += (k == 0 ? "`" : ", `") + lost.character + "` in Argument" +
+           std::to_string(lost.argument) + " item " + std::to_string(lost.item + 1);
+  }
+  out += loss.count > loss.first.size() ? ", ..." : "";
+  return out + " (items counted from 1: with --lines, the line number). UTF-8 keeps " +
+         (one ? "it" : "them") + ": --charset UTF-8";
+}
+
+}  // namespace orrery::host
