@@ -110,7 +110,7 @@ ORRERY_API orrery_bool ORRERY_CALL load(orrery_block h, long len) {
     Bytes path = copyBlock<char>(h, requestLength(h, &len));
     orrery::platform::freeBlock(h);
     h = nullptr;
-    if (orrery::ensureModule()) {
+    if (orrery::restartModule()) {
       orrery::currentModule()->load(path);
       loaded = true;
     }

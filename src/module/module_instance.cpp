@@ -41,6 +41,11 @@ bool ensureModule() noexcept {
   return gModule != nullptr;
 }
 
+bool restartModule() noexcept {
+  destroyModule();
+  return ensureModule();
+}
+
 void destroyModule() noexcept {
   IModule* module = gModule;
   gModule = nullptr;

@@ -18,6 +18,10 @@ void onProcessDetach(bool processEnding = false) noexcept;
 IModule* currentModule() noexcept;
 // Creates the module object when there is none; false when that fails.
 bool ensureModule() noexcept;
+// Replaces the module object by a new one (load); false, with no object, when that fails.
+// The DLL stays mapped once loaded, so a host's FreeLibrary and new LoadLibrary pass no
+// attach or detach: every load starts afresh here instead.
+bool restartModule() noexcept;
 // Destroys the module object (unload), so that load/unload cycles leak nothing.
 void destroyModule() noexcept;
 
