@@ -3,7 +3,11 @@
 # missing is installed, so a prepared machine pays nothing. Usage:
 #   scripts/install-deps.sh native   # build and run the module natively
 #   scripts/install-deps.sh all      # also the sanitizer leg and both Windows legs with Wine
+# qemu-user-static comes along only where the 32-bit leg needs it: where the kernel refuses
+# 32-bit programs, or ORRERY_EMULATE_32=1 asks for the emulated route.
 set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/lib/windows32.sh
 
 want=${1:-all}
 packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev valgrind)
@@ -21,14 +25,27 @@ if [ "$want" = all ] && ! dpkg --print-foreign-architectures | grep -qx i386; th
   as_root dpkg --add-architecture i386
 fi
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
+updated=0
+install_missing() {
+  local p missing=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -gt 0 ] || return 0
   echo "installing: ${missing[*]}"
-  as_root apt-get update -qq
+  [ "$updated" = 1 ] || as_root apt-get update -qq
+  updated=1
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+install_missing "${packages[@]}"
+
+# The probe needs wine32 installed, so this comes second.
+if [ "$want" = all ]; then
+  runs32=0
+  orrery_runs_32bit 2>/dev/null || runs32=$?
+  if [ "$runs32" -eq 1 ] || [ "${ORRERY_EMULATE_32:-0}" = 1 ]; then
+    install_missing qemu-user-static
+  fi
 fi
 
 # The locale test runs a host in a German locale (comma as decimal point).
