@@ -8,6 +8,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/lib/windows32.sh
+unset ORRERY_EMULATE_32 # the cases below set it where they need it
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
