@@ -106,10 +106,13 @@ else
   route=$(ORRERY_EMULATE_32=1 orrery_route_32bit 0)
   check "the switch takes the emulated route" "$route" emulated
   if [ "$route" = emulated ]; then
-    # After the emulated start a failure is the leg's: no step, no fallback.
+    # After the emulated start a failure is the leg's: no step, no fallback. What the
+    # command left running (a wineserver, say) ends with it.
     status=0
-    orrery_emulate_32 "$stepfile" false || status=$?
-    check "failure after the emulated start" "$status, $([ -e "$stepfile" ] && echo step || echo no step)" "1, no step"
+    orrery_emulate_32 "$stepfile" bash -c 'sleep 299.5 & exit 5' || status=$?
+    check "failure after the emulated start" \
+      "$status, $([ -e "$stepfile" ] && echo step || echo no step), $(pgrep -fc 'sleep 299.5')" \
+      "5, no step, 0"
     # Inside, the loader runs even where the kernel refuses it, and the registration
     # lives in the namespace only.
     inside=$(orrery_emulate_32 "$stepfile" /usr/lib/wine/wine --version)
