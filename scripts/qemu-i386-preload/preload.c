@@ -105,7 +105,9 @@ void* mmap64(void* addr, size_t len, int prot, int flags, int fd, long long off)
 // its own LDT entry is safe: every thread started through pthread_create gets one for
 // %gs, and so does the main thread. Wine's %fs (the TEB) would share a GDT entry in the
 // same way; Wine asks for a free one and uses LDT entries when it gets none, so the free
-// thread-area entries are filled before Wine starts.
+// thread-area entries are filled before Wine starts. Limits: about 510 threads at a time
+// get their own entry (the rest stay on the shared one), and threads that glibc starts
+// internally, not through pthread_create, are not covered.
 
 struct user_desc {
   unsigned entry_number;
@@ -198,6 +200,7 @@ typedef int (*pthread_create_fn)(void*, const void*, void* (*)(void*), void*);
 int pthread_create(void* thread, const void* attr, void* (*fn)(void*), void* arg) {
   static pthread_create_fn real;
   if (!real) real = (pthread_create_fn)dlsym(RTLD_NEXT, "pthread_create");
+  if (!real) return 11;  // EAGAIN
   unsigned short mine = get_gs();
   if (!gdt_gs_entry || !(mine & 4)) return real(thread, attr, fn, arg);
   struct start* s = malloc(sizeof *s);
