@@ -3,7 +3,11 @@
 # missing is installed, so a prepared machine pays nothing. Usage:
 #   scripts/install-deps.sh native   # build and run the module natively
 #   scripts/install-deps.sh all      # also the sanitizer leg and both Windows legs with Wine
+# qemu-user-static comes along only where the 32-bit leg needs it: where the kernel refuses
+# 32-bit programs, or ORRERY_EMULATE_32=1 asks for the emulated route.
 set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/lib/windows32.sh
 
 want=${1:-all}
 packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev valgrind)
@@ -21,10 +25,6 @@ if [ "$want" = all ] && ! dpkg --print-foreign-architectures | grep -qx i386; th
   as_root dpkg --add-architecture i386
 fi
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
 # A mirror caught mid-sync fails an index or two for some minutes; wait it out a while,
 # then install from whatever lists were fetched (the install says if that is not enough).
 update_package_lists() {
@@ -37,17 +37,35 @@ update_package_lists() {
   echo "apt-get update kept failing; installing from the package lists it has" >&2
 }
 
-if [ ${#missing[@]} -gt 0 ]; then
+updated=0
+install_missing() {
+  local p missing=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -gt 0 ] || return 0
   echo "installing: ${missing[*]}"
-  update_package_lists
-  install=(env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends)
+  [ "$updated" = 1 ] || update_package_lists
+  updated=1
+  local install=(env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends)
   if ! as_root "${install[@]}" "${missing[@]}" >/dev/null; then
     # The 32-bit libraries must match their 64-bit twins version for version. When the
     # security suite's i386 index could not be fetched, its amd64 versions are newer than
     # any i386 one; the release's own versions then fit both.
+    local release
     release=$(. /etc/os-release && echo "$VERSION_CODENAME")
     echo "retrying the install with the versions of $release itself"
     as_root "${install[@]}" -t "$release" "${missing[@]}" >/dev/null
+  fi
+}
+install_missing "${packages[@]}"
+
+# The probe needs wine32 installed, so this comes second.
+if [ "$want" = all ]; then
+  runs32=0
+  orrery_runs_32bit 2>/dev/null || runs32=$?
+  if [ "$runs32" -eq 1 ] || [ "${ORRERY_EMULATE_32:-0}" = 1 ]; then
+    install_missing qemu-user-static
   fi
 fi
 

@@ -4,9 +4,12 @@
 # each with its tests under Wine of its width. Each leg ends with ctest's summary.
 #
 # Whether this machine runs 32-bit programs is learnt by running one. Where it does not,
-# the 32-bit DLL is still built and its exports and imports checked (no Wine needed),
-# and one line says that its other tests did not run. ORRERY_PROBE_32=FILE makes the
-# probe run FILE instead of the 32-bit Wine loader, to try that path on any machine.
+# the 32-bit leg runs under qemu-i386-static, registered for i386 programs in a private
+# binfmt_misc that ends with the leg (scripts/lib/emulated32.sh); ORRERY_EMULATE_32=1
+# takes that route on any machine. Only where the emulation cannot be set up is the
+# 32-bit DLL just built and its exports and imports checked (no Wine needed), and a line
+# names the step that failed. ORRERY_PROBE_32=FILE makes the probe run FILE instead of
+# the 32-bit Wine loader, to try the refusing path on any machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib/windows32.sh
@@ -22,11 +25,16 @@ bash tests/scripts/windows32_test.sh
 runs32=0
 orrery_runs_32bit || runs32=$?
 [ "$runs32" -le 1 ] || exit 1
-if [ "$runs32" -eq 0 ]; then
-  echo "legs: native, sanitize, windows (all tests), windows64"
-else
-  echo "legs: native, sanitize, windows (build and symbol check only), windows64"
-fi
+[ "$runs32" -eq 0 ] || echo "this kernel cannot run 32-bit programs"
+route32=$(orrery_route_32bit "$runs32")
+case $route32 in
+  native) echo "legs: native, sanitize, windows (all tests, natively), windows64" ;;
+  emulated) echo "legs: native, sanitize, windows (all tests, under qemu-i386-static), windows64" ;;
+  *)
+    echo "legs: native, sanitize, windows (build and symbol check only), windows64"
+    echo "32-bit emulation could not be set up, failed step: ${route32#symbols: }"
+    ;;
+esac
 
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap orrery_stop_wine_servers EXIT
@@ -39,7 +47,22 @@ done
 echo "== windows (32-bit DLL)"
 cmake --preset windows
 cmake --build --preset windows
-orrery_test_windows32 "$runs32"
+orrery_test_windows32 "$route32"
+if [ "$route32" = emulated ]; then
+  # Nothing of the emulation may outlive the leg: 32-bit programs outside it answer as
+  # before it.
+  after32=0
+  orrery_runs_32bit || after32=$?
+  if [ "$after32" != "$runs32" ]; then
+    echo "after the emulated 32-bit leg the 32-bit probe answers $after32, before it $runs32" >&2
+    exit 1
+  fi
+  if [ "$runs32" -eq 1 ]; then
+    echo "after the 32-bit leg: a 32-bit program outside it still gets \"Exec format error\""
+  else
+    echo "after the 32-bit leg: 32-bit programs outside it still run as before"
+  fi
+fi
 
 echo "== windows64 (64-bit DLL)"
 cmake --preset windows64
