@@ -24,16 +24,7 @@ constexpr CommandOptions kCommands[] = {
 
 constexpr std::size_t kShownLength = 40;
 
-std::string quoted(std::string_view bytes) {
-  std::string out;
-  appendShown(out, bytes);
-  if (out.size() > kShownLength) {
-    std::size_t cut = kShownLength;
-    while (cut > 0 && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80) --cut;
-    out = out.substr(0, cut) + "...";
-  }
-  return "`" + out + "`";
-}
+std::string quoted(std::string_view bytes) { return quotedExcerpt(bytes, kShownLength); }
 
 bool isSeparator(char16_t c) {
   return c < 0x80 && !(c >= u'0' && c <= u'9') && !(c >= u'A' && c <= u'Z') &&

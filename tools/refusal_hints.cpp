@@ -27,15 +27,9 @@ std::size_t listArgumentCount(const std::string& command) {
 }
 
 std::string shown(std::u16string_view text) {
-  std::string bytes, out;
+  std::string bytes;
   encodeUtf8(text, bytes);
-  appendShown(out, bytes);
-  if (out.size() > kShownLength) {
-    std::size_t cut = kShownLength;
-    while (cut > 0 && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80) --cut;
-    out = out.substr(0, cut) + "...";
-  }
-  return "`" + out + "`";
+  return quotedExcerpt(bytes, kShownLength);
 }
 
 std::string asciiCommand(const std::u16string& text) {

@@ -79,6 +79,17 @@ void appendShown(std::string& out, std::string_view text) {
   out.append(text.data() + run, n - run);
 }
 
+std::string quotedExcerpt(std::string_view text, std::size_t maxBytes) {
+  std::string out;
+  appendShown(out, text);
+  if (out.size() > maxBytes) {
+    std::size_t cut = maxBytes;
+    while (cut > 0 && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80) --cut;
+    out = out.substr(0, cut) + "...";
+  }
+  return "`" + out + "`";
+}
+
 void showResponse(std::string_view response, OutputSink& out) {
   while (!response.empty()) {
     const std::size_t end = response.find(kLineEnd);

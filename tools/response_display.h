@@ -32,6 +32,10 @@ class OutputSink {
 // surrogates.
 void appendShown(std::string& out, std::string_view text);
 
+// `text` shown as above between backquotes, cut after about `maxBytes` bytes (never
+// inside a character) with "..." added: for quoting user input in a message.
+std::string quotedExcerpt(std::string_view text, std::size_t maxBytes);
+
 // The whole response, line ends as newlines and every line shown as above.
 void showResponse(std::string_view response, OutputSink& out);
 // Only the items of the Result and then the Values, one per line, shown as above;

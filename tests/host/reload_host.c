@@ -14,41 +14,14 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "host_library.h"
+
 #ifdef _WIN32
-#include <windows.h>
 /* after windows.h, which it needs */
 #include <psapi.h>
-typedef HGLOBAL block_t;
-typedef BOOL(__cdecl* load_fn)(HGLOBAL, long);
-typedef BOOL(__cdecl* unload_fn)(void);
-typedef HGLOBAL(__cdecl* request_fn)(HGLOBAL, long*);
-static void* openLibrary(const char* path) { return (void*)LoadLibraryA(path); }
-static void closeLibrary(void* lib) { FreeLibrary((HMODULE)lib); }
-typedef void (*any_fn)(void);
-static any_fn entry(void* lib, const char* name) {
-  return (any_fn)GetProcAddress((HMODULE)lib, name);
-}
-static block_t allocateBlock(size_t n) { return GlobalAlloc(GMEM_FIXED, n); }
-static void freeBlock(block_t b) { GlobalFree(b); }
 #else
 #include <dirent.h>
-#include <dlfcn.h>
 #include <malloc.h>
-typedef char* block_t;
-typedef int (*load_fn)(char*, long);
-typedef int (*unload_fn)(void);
-typedef char* (*request_fn)(char*, long*);
-static void* openLibrary(const char* path) { return dlopen(path, RTLD_NOW | RTLD_LOCAL); }
-static void closeLibrary(void* lib) { dlclose(lib); }
-typedef void (*any_fn)(void);
-static any_fn entry(void* lib, const char* name) {
-  void* p = dlsym(lib, name); /* through memcpy: ISO C has no such cast */
-  any_fn f;
-  memcpy(&f, &p, sizeof f);
-  return f;
-}
-static block_t allocateBlock(size_t n) { return (block_t)malloc(n); }
-static void freeBlock(block_t b) { free(b); }
 #if defined(__SANITIZE_ADDRESS__)
 #define RELOAD_SANITIZER_HEAP 1
 #elif defined(__has_feature)
