@@ -75,8 +75,9 @@ CharsetLoss findCharsetLoss(const std::vector<std::string_view>& arguments,
 std::string charsetLossWarning(const CharsetLoss& loss, const std::string& charset) {
   if (loss.count == 0) return {};
   const bool one = loss.count == 1;
-  std::string out = charset + " cannot carry " + std::to_string(loss.count) +
-                    (one ? " character" : " characters") +
+  // --entry 8 without --charset sends no Charset header: the module reads Shift_JIS.
+  std::string out = (charset.empty() ? std::string("Shift_JIS") : charset) + " cannot carry " +
+                    std::to_string(loss.count) + (one ? " character" : " characters") +
                     " of this request; the module receives " + (one ? "it" : "them") +
                     " changed (mostly as `?`): ";
   for (std::size_t k = 0; k < loss.first.size(); ++k) {

@@ -43,6 +43,7 @@ constexpr const char* kOptions =
     "  --module PATH     the module to load (default: %s)\n"
     "  --entry w|8       requestw (UTF-16) or request (8-bit); default: requestw, or for\n"
     "                    a list from a file or over 64 KiB, request with UTF-8\n"
+    "                    (not with --output raw)\n"
     "  --charset NAME    8-bit entry in Shift_JIS, UTF-8, EUC-JP or ISO-2022-JP, in any\n"
     "                    spelling the module reads (SJIS, CP932, UTF8, EUCJP, any case)\n"
     "  --output text|lines|raw\n"

@@ -71,6 +71,9 @@ TEST(CharsetLoss, TheWarningSaysHowManyWhereAndWhatKeepsThem) {
             "Argument1 item 3 (items counted from 1: with --lines, the line number). UTF-8 keeps "
             "them: --charset UTF-8");
   EXPECT_EQ(charsetLossWarning(CharsetLoss{}, "Shift_JIS"), "");
+  // No Charset header (--entry 8 alone) is Shift_JIS, and the warning names it.
+  EXPECT_TRUE(charsetLossWarning(findCharsetLoss({"sort", "\xC3\xA9"}, ""), "")
+                  .starts_with("Shift_JIS cannot carry 1 character"));
 }
 
 }  // namespace
