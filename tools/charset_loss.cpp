@@ -34,9 +34,6 @@ std::u16string roundTrip(const std::u16string& character, const std::string& cha
   return back;
 }
 
-bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
 }  // namespace
 
 CharsetLoss findCharsetLoss(const std::vector<std::string_view>& arguments,
@@ -55,7 +52,7 @@ CharsetLoss findCharsetLoss(const std::vector<std::string_view>& arguments,
       if (c < 0x80) continue;  // ASCII passes every charset unchanged
       const bool pair = isHighSurrogate(c) && i + 1 < text.size() && isLowSurrogate(text[i + 1]);
       const std::u16string character = text.substr(i, pair ? 2 : 1);
-      const char32_t key = pair ? 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00) : c;
+      const char32_t key = pair ? surrogatePairCodePoint(c, text[i + 1]) : c;
       i += pair ? 1 : 0;
       auto [found, added] = kept932.try_emplace(key, false);
       if (added) found->second = roundTrip(character, charset) == character;

@@ -2,13 +2,9 @@
 
 #include <cstdint>
 
+#include "encoding/utf8.h"
+
 namespace orrery::utf8_detail {
-namespace {
-
-constexpr bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-constexpr bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
-
-}  // namespace
 
 // The length of text[i..] plus i, the ASCII units before it.
 std::size_t lengthFrom(TextView text, std::size_t i) {
@@ -34,8 +30,7 @@ char* writeFrom(TextView text, std::size_t i, char* out) {
       *out++ = static_cast<char>(0xC0 | (u >> 6));
       *out++ = static_cast<char>(0x80 | (u & 0x3F));
     } else if (isHighSurrogate(u) && i + 1 < n && isLowSurrogate(text[i + 1])) {
-      const std::uint32_t cp = 0x10000 + ((static_cast<std::uint32_t>(u) - 0xD800) << 10) +
-                               (static_cast<std::uint32_t>(text[i + 1]) - 0xDC00);
+      const std::uint32_t cp = surrogatePairCodePoint(u, text[i + 1]);
       *out++ = static_cast<char>(0xF0 | (cp >> 18));
       *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
       *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
