@@ -1,7 +1,7 @@
 #include "command_reference.h"
 
+#include "command_shapes.h"
 #include "markdown_text.h"
-#include "refusal_hints.h"
 
 namespace orrery::host {
 

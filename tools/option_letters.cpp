@@ -1,26 +1,12 @@
 #include "option_letters.h"
 
-#include <algorithm>
-
+#include "command_shapes.h"
 #include "encoding/utf8.h"
 #include "list_input.h"
 #include "response_display.h"
 
 namespace orrery::host {
 namespace {
-
-struct CommandOptions {
-  std::string_view name;
-  std::size_t optionsArgument;  // 0: the command takes no options
-  std::size_t lastArgument;     // the last argument the command reads
-  std::u16string_view letters;
-};
-
-constexpr CommandOptions kCommands[] = {
-    {"sort", 2, 2, u"SFLPVAsR"},  {"shuffle", 0, 1, u""},    {"shuffle_n", 5, 5, u"s"},
-    {"unique", 2, 2, u"VPs"},     {"make_pair", 3, 3, u"s"}, {"intersection", 3, 3, u"VPs"},
-    {"difference", 3, 3, u"VPs"}, {"union", 3, 3, u"VPs"},   {"symmetric_difference", 3, 3, u"VPs"},
-};
 
 constexpr std::size_t kShownLength = 40;
 
@@ -44,10 +30,8 @@ std::string spaced(std::u16string_view letters) {
 
 std::string ignoredOptionsNote(const std::vector<std::string_view>& arguments) {
   if (arguments.empty()) return {};
-  const auto* command =
-      std::find_if(std::begin(kCommands), std::end(kCommands),
-                   [&](const CommandOptions& c) { return c.name == arguments[0]; });
-  if (command == std::end(kCommands)) return {};
+  const CommandShape* command = findCommandShape(arguments[0]);
+  if (command == nullptr) return {};
   const std::string name(command->name);
   std::vector<std::string> parts;
 

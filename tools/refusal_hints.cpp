@@ -6,8 +6,10 @@
 #include <cstdlib>
 #include <optional>
 
+#include "command_shapes.h"
 #include "commands/framework/exceptions.h"
 #include "commands/framework/number_conversion.h"
+#include "commands/lists/shuffle_n_command.h"
 #include "commands/sort/float_conversion.h"
 #include "encoding/utf8.h"
 #include "platform/platform.h"
@@ -17,14 +19,7 @@
 namespace orrery::host {
 namespace {
 
-constexpr std::int64_t kMaxShuffleCount = std::int64_t{1} << 24;
 constexpr std::size_t kShownLength = 60;
-
-std::size_t listArgumentCount(const std::string& command) {
-  return command == "sort" || command == "shuffle" || command == "shuffle_n" || command == "unique"
-             ? 1
-             : 2;
-}
 
 std::string shown(std::u16string_view text) {
   std::string bytes;
@@ -172,7 +167,7 @@ std::string shuffleNHint(const std::vector<std::u16string>& words) {
   const std::int64_t limit = (end - start) / step;
   const std::int64_t count = argument(4) == nullptr ? limit : std::min(value(4, 0), limit);
   if (count < 0) return "shuffle_n: the count " + std::to_string(value(4, 0)) + " is negative";
-  if (count > kMaxShuffleCount) {
+  if (count > ShuffleNCommand::kMaxCount) {
     return "shuffle_n: the answer would hold " + std::to_string(count) +
            " values, more than 2^24 (16777216)";
   }
@@ -193,13 +188,6 @@ std::string numericLocaleSource(const std::function<const char*(const char*)>& e
   }
   return "the C locale (LC_ALL, LC_NUMERIC and LANG are unset)";
 #endif
-}
-
-const std::vector<std::string>& commandNames() {
-  static const std::vector<std::string> kNames = {
-      "sort",       "shuffle", "shuffle_n",           "unique", "make_pair", "intersection",
-      "difference", "union",   "symmetric_difference"};
-  return kNames;
 }
 
 bool refusalDependsOnContent(const std::vector<std::string>& words) {
@@ -235,7 +223,7 @@ std::string refusalHint(const std::vector<std::u16string>& words, const NumericL
     if (!sameLetters.empty()) return head + "; commands are case-sensitive: " + joinedNames();
     return head + "; commands are: " + joinedNames();
   }
-  const std::size_t needed = listArgumentCount(command);
+  const std::size_t needed = findCommandShape(command)->listArguments;
   if (words.size() <= needed) {
     return command + " needs " + std::to_string(needed) +
            (needed == 1 ? " argument" : " arguments") + " after its name; the request has " +

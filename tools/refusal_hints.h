@@ -7,9 +7,6 @@
 
 namespace orrery::host {
 
-// The nine commands, in the order the reference lists them.
-const std::vector<std::string>& commandNames();
-
 // Whether a 400 for the command line `words` (UTF-8, before reading any file) can come
 // from the contents of its arguments, so that the tool must keep them to explain it.
 bool refusalDependsOnContent(const std::vector<std::string>& words);
