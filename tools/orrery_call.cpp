@@ -154,6 +154,15 @@ std::string filePath(const std::string& word) {
 struct BuiltRequest {
   std::string bytes;
   std::vector<std::pair<std::size_t, std::size_t>> arguments;
+
+  // The argument texts, Argument0 first, as views into `bytes`.
+  std::vector<std::string_view> argumentTexts() const {
+    std::vector<std::string_view> texts;
+    for (const auto& [begin, end] : arguments) {
+      texts.push_back(std::string_view(bytes).substr(begin, end - begin));
+    }
+    return texts;
+  }
 };
 
 bool buildRequest(const CallOptions& o, const std::string& charset, BuiltRequest& request,
@@ -232,11 +241,11 @@ bool survivesLegacyCharset(std::string_view bytes) {
 
 void printHint(const BuiltRequest& request, const std::vector<std::string>& words, bool contentKept,
                bool legacy) {
+  const std::vector<std::string_view> arguments = request.argumentTexts();
   std::vector<std::u16string> texts(words.size());
   for (std::size_t i = 0; i < words.size(); ++i) {
     if (i > 0 && !contentKept) continue;  // the hint then needs only the name and the count
-    const auto [begin, end] = request.arguments[i];
-    const std::string_view text = std::string_view(request.bytes).substr(begin, end - begin);
+    const std::string_view text = arguments[i];
     if (legacy && !survivesLegacyCharset(text)) return;
     appendUtf16(text, texts[i]);
   }
@@ -321,10 +330,7 @@ int run(const CallOptions& o) {
   // Letters the command ignores, named before the request text may be let go.
   std::string note;
   if (o.action == Action::kExecute) {
-    std::vector<std::string_view> texts;
-    for (const auto& [begin, end] : request.arguments)
-      texts.push_back(std::string_view(request.bytes).substr(begin, end - begin));
-    note = ignoredOptionsNote(texts);
+    note = ignoredOptionsNote(request.argumentTexts());
   }
   const bool keepContent = o.action == Action::kExecute && refusalDependsOnContent(o.words);
 
@@ -351,10 +357,7 @@ int run(const CallOptions& o) {
     if (o.output == Output::kRaw) rawOut = std::string(response);
     if (autoUtf8 && response.ends_with(kUtf8Trailer)) response.remove_suffix(kUtf8Trailer.size());
   } else if (eightBit) {
-    std::vector<std::string_view> texts;
-    for (const auto& [begin, end] : request.arguments)
-      texts.push_back(std::string_view(request.bytes).substr(begin, end - begin));
-    lossWarning = charsetLossWarning(findCharsetLoss(texts, charset), charset);
+    lossWarning = charsetLossWarning(findCharsetLoss(request.argumentTexts(), charset), charset);
     std::u16string text;
     appendUtf16(request.bytes, text);
     const std::string bytes = module.request(encodeRequest(text, charset));
