@@ -25,15 +25,28 @@ if [ "$want" = all ] && ! dpkg --print-foreign-architectures | grep -qx i386; th
   as_root dpkg --add-architecture i386
 fi
 
-# A mirror caught mid-sync fails an index or two for some minutes; wait it out a while,
-# then install from whatever lists were fetched (the install says if that is not enough).
+# apt-get update fails when a list cannot be fetched. A network fault may pass: wait it
+# out a while. A mirror caught mid-sync ("Mirror sync in progress?") serves one index that
+# does not match its release file, for longer than waiting helps (a whole session, seen
+# here), while every other list is fetched: install from those at once.
 update_package_lists() {
-  local try
+  local try log
+  log=$(mktemp)
   for try in 1 2 3 4 5 6; do
-    as_root apt-get update -qq && return 0
+    if as_root apt-get update -qq 2>"$log"; then
+      rm -f "$log"
+      return 0
+    fi
+    cat "$log" >&2
     echo "apt-get update failed (try $try of 6)" >&2
+    if grep -q 'Mirror sync in progress' "$log"; then
+      echo "a mirror is mid-sync: installing from the package lists it has" >&2
+      rm -f "$log"
+      return 0
+    fi
     [ "$try" -lt 6 ] && sleep 30
   done
+  rm -f "$log"
   echo "apt-get update kept failing; installing from the package lists it has" >&2
 }
 

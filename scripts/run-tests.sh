@@ -49,19 +49,7 @@ cmake --preset windows
 cmake --build --preset windows
 orrery_test_windows32 "$route32"
 if [ "$route32" = emulated ]; then
-  # Nothing of the emulation may outlive the leg: 32-bit programs outside it answer as
-  # before it.
-  after32=0
-  orrery_runs_32bit || after32=$?
-  if [ "$after32" != "$runs32" ]; then
-    echo "after the emulated 32-bit leg the 32-bit probe answers $after32, before it $runs32" >&2
-    exit 1
-  fi
-  if [ "$runs32" -eq 1 ]; then
-    echo "after the 32-bit leg: a 32-bit program outside it still gets \"Exec format error\""
-  else
-    echo "after the 32-bit leg: 32-bit programs outside it still run as before"
-  fi
+  orrery_check_32bit_after "$runs32"
 fi
 
 echo "== windows64 (64-bit DLL)"

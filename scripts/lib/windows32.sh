@@ -32,6 +32,23 @@ orrery_runs_32bit() {
   return 2
 }
 
+# orrery_check_32bit_after BEFORE [PROGRAM]: probes again after the emulated leg (PROGRAM
+# as for orrery_runs_32bit) and compares its status with BEFORE, the probe's status
+# before the leg: nothing of the emulation may outlive it. Returns 1 when it changed.
+orrery_check_32bit_after() {
+  local before=$1 after=0
+  orrery_runs_32bit "${2:-}" || after=$?
+  if [ "$after" != "$before" ]; then
+    echo "after the emulated 32-bit leg the 32-bit probe answers $after, before it $before" >&2
+    return 1
+  fi
+  if [ "$before" -eq 1 ]; then
+    echo "after the 32-bit leg: a 32-bit program outside it still gets \"Exec format error\""
+  else
+    echo "after the 32-bit leg: 32-bit programs outside it still run as before"
+  fi
+}
+
 # orrery_build_qemu_preload: builds the preload library of scripts/qemu-i386-preload for
 # i386 and, empty, for x86_64, each in the folder ld.so's $LIB names on Debian.
 orrery_build_qemu_preload() {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The test command's 32-bit decision, tried for real: against the 32-bit Wine loader
-# (whichever way this machine answers) and against files the kernel refuses or that
-# are no loader at all. ctest and the Wine server are stood in for, so only the
+# (whichever way this machine answers), against stand-ins for the other kind of machine
+# (a file the kernel refuses, a loader that runs) and against files that are no loader
+# at all. ctest and the Wine server are stood in for, so only the
 # decision and what it prints are under test. Then the emulated route: its fallbacks,
 # a failure after the emulated start that must not fall back, and that nothing of it is
 # left once it ends.
@@ -28,23 +29,38 @@ skipped() {
   echo "ctest --preset windows-symbols;32-bit leg: build and symbol check only; emulation failed at: $1;$orrery_no_32bit_line"
 }
 
-# What the real loader must lead to follows from what running it shows. Without the
-# emulator, the refusing kinds of machine fall back to the symbol check.
+# Every check runs against the real loader, whichever way this machine answers, and
+# against stand-ins for the other answers: a file the kernel refuses and a loader that
+# runs. Only outcomes are compared (runs, refused, fails otherwise), never the words a
+# refusal comes with: they name the script line that ran the program.
+printf '#!/bin/sh\necho wine-0.0 stand-in\n' >"$scratch/runs"
+chmod +x "$scratch/runs"
+outcome() { # the probe's status that running PROGRAM --version should give
+  local output rc=0
+  output=$("$1" --version 2>&1) || rc=$?
+  if [ "$rc" -eq 0 ]; then echo 0
+  elif [ "$rc" -eq 126 ] && [[ $output == *"Exec format error"* ]]; then echo 1
+  else echo 2
+  fi
+}
+kind=("runs 32-bit programs" "refuses 32-bit programs" "has no working 32-bit Wine loader")
 loader=/usr/lib/wine/wine
-loader_output=$("$loader" --version 2>&1)
+loader_status=$(outcome "$loader")
+stand_in=$scratch/runs
+[ "$loader_status" -eq 0 ] && stand_in=$scratch/garbage
+echo "this machine ${kind[$loader_status]}; stood in for a machine that" \
+  "${kind[$(outcome "$stand_in")]}: $(basename "$stand_in")"
+
+# Without the emulator, the refusing kinds of machine fall back to the symbol check.
 real_qemu=$orrery_qemu_i386
 orrery_qemu_i386=$scratch/no-qemu
 no_qemu=$(skipped "$orrery_qemu_i386 is missing (package qemu-user-static)")
-case $loader_output in
-  wine-*) loader_expect=(0 "$all") ;;
-  *"Exec format error"*) loader_expect=(1 "$no_qemu") ;;
-  *) loader_expect=(2 "") ;;
-esac
-echo "32-bit Wine loader says: $loader_output"
+expect=("$all" "$no_qemu" "")
 
 # name | program | expected probe status | expected output of the leg's test step
 cases=(
-  "real 32-bit loader|$loader|${loader_expect[0]}|${loader_expect[1]}"
+  "real 32-bit loader|$loader|$loader_status|${expect[$loader_status]}"
+  "loader that runs|$scratch/runs|0|$all"
   "file the kernel refuses|$scratch/garbage|1|$no_qemu"
   "loader that fails|$scratch/fails|2|"
   "file without execute bit|$scratch/plain|2|"
@@ -118,7 +134,15 @@ else
     inside=$(orrery_emulate_32 "$stepfile" /usr/lib/wine/wine --version)
     check "32-bit program inside" "${inside%%-*}-" "wine-"
   fi
-  check "32-bit program outside afterwards" "$("$loader" --version 2>&1)" "$loader_output"
+  # Outside, each program answers as before the emulation: the real loader, and the
+  # stand-ins for the other kinds of machine. The check must also catch a change.
+  for program in "$loader" "$scratch/runs" "$scratch/garbage"; do
+    status=$(outcome "$program")
+    check "$(basename "$program") outside afterwards" \
+      "$(orrery_check_32bit_after "$status" "$program" >/dev/null 2>&1; echo $?)" 0
+    check "$(basename "$program") changed afterwards" \
+      "$(orrery_check_32bit_after $((1 - status)) "$program" >/dev/null 2>&1; echo $?)" 1
+  done
   check "binfmt_misc outside afterwards" "$(ls /proc/sys/fs/binfmt_misc 2>/dev/null)" "$binfmt_before"
   check "machine-wide handlers afterwards" "$(machine_binfmt)" "$machine_before"
 fi
