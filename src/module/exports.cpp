@@ -132,7 +132,7 @@ ORRERY_API orrery_bool ORRERY_CALL unload(void) {
 
 ORRERY_API orrery_block ORRERY_CALL request(orrery_block h, long* len) {
   return answer<char>(h, len, kNarrowFallback, [](Bytes in, orrery::ResponseOutput<char>& out) {
-    orrery::IModule* module = orrery::currentModule();
+    orrery::IModule* module = orrery::readyModule();
     return module != nullptr && module->request(std::move(in), out);
   });
 }
@@ -140,7 +140,7 @@ ORRERY_API orrery_block ORRERY_CALL request(orrery_block h, long* len) {
 ORRERY_API orrery_block ORRERY_CALL requestw(orrery_block h, long* len) {
   return answer<char16_t>(h, len, kWideFallback,
                           [](Text in, orrery::ResponseOutput<char16_t>& out) {
-                            orrery::IModule* module = orrery::currentModule();
+                            orrery::IModule* module = orrery::readyModule();
                             return module != nullptr && module->requestw(std::move(in), out);
                           });
 }

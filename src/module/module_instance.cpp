@@ -31,6 +31,8 @@ void onProcessDetach(bool processEnding) noexcept {
 
 IModule* currentModule() noexcept { return gModule; }
 
+IModule* readyModule() noexcept { return ensureModule() ? gModule : nullptr; }
+
 bool ensureModule() noexcept {
   if (gModule != nullptr) return true;
   try {

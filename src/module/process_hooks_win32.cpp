@@ -10,8 +10,10 @@ namespace {
 // the process ends, and FreeLibrary gives none of it back: a host that loads the DLL for
 // every call would run out of TLS indexes after about a thousand calls. So the DLL pins
 // itself at its first load and stays mapped until the process ends; FreeLibrary and a
-// new LoadLibrary then reach the same copy, and `load` is what starts the module afresh.
-// If pinning fails the DLL still works, unloaded by FreeLibrary as before.
+// new LoadLibrary then reach the same copy. No attach runs for the next host, so what a
+// fresh mapping would give it comes from the session instead: its `load`, or its first
+// request when it finds the DLL already in the process and never calls `load`, starts a
+// fresh module object. If pinning fails the DLL still works, unloaded by FreeLibrary.
 void pinModule(HINSTANCE instance) {
   HMODULE pinned = nullptr;
   GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,

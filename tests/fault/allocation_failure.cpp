@@ -276,20 +276,41 @@ TEST_P(AllocationFailure, LoadWithoutMemoryLeavesNoModuleAndNoLeak) {
     EXPECT_EQ(gWatchedFrees, 1);
 
     if (loaded == 0) {
-      // No module: requests get the fallback, and unload is harmless.
       EXPECT_TRUE(failed);
       EXPECT_EQ(currentModule(), nullptr);
-      EXPECT_EQ(call<char16_t>(&requestw, u"GET Version SAORI/1.0\r\n\r\n", 0).response,
-                kWideFallback);
-      EXPECT_EQ(call<char>(&request, "GET Version SAORI/1.0\r\n\r\n", 0).response, kNarrowFallback);
-    } else {
-      EXPECT_EQ(call<char16_t>(&requestw, u"GET Version SAORI/1.0\r\n\r\n", 0).response,
-                u"SAORI/1.0 204 No Content\r\n");
     }
+    // With memory back, the next request starts a module if load could not.
+    EXPECT_EQ(call<char16_t>(&requestw, u"GET Version SAORI/1.0\r\n\r\n", 0).response,
+              u"SAORI/1.0 204 No Content\r\n");
     EXPECT_EQ(unload(), 1);
     EXPECT_EQ(liveAllocations(), baseline);
     if (!failed || HasFailure()) break;
   }
+  ASSERT_TRUE(ensureModule());
+}
+
+// A request that finds no module (after unload) starts one; without the memory for it,
+// the answer is the fallback, and nothing is left behind either way.
+TEST_P(AllocationFailure, RequestThatCannotStartAModuleAnswersTheFallback) {
+  const std::string text = "GET Version SAORI/1.0\r\n\r\n";
+  const std::string answer = "SAORI/1.0 204 No Content\r\nCharset: Shift_JIS\r\n\r\n";
+  unload();
+  const std::int64_t baseline = liveAllocations();
+  int fallbacks = 0;
+  for (std::uint64_t n = 1;; ++n) {
+    SCOPED_TRACE("allocation " + std::to_string(n));
+    const Outcome<char> outcome = call<char>(&request, text, n);
+    EXPECT_EQ(outcome.requestBlockFrees, 1);
+    if (outcome.response == kNarrowFallback) {
+      ++fallbacks;
+    } else {
+      EXPECT_EQ(outcome.response, answer);
+    }
+    EXPECT_EQ(unload(), 1);
+    EXPECT_EQ(liveAllocations(), baseline);
+    if (!outcome.failed || HasFailure()) break;
+  }
+  EXPECT_GT(fallbacks, 0);
   ASSERT_TRUE(ensureModule());
 }
 

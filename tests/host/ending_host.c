@@ -3,9 +3,10 @@
  *   ending_host <module> <ending> <before>
  *
  * ending: return (from main, module loaded), exit (exit() from a nested call, module
- * loaded), unload, reload (unload, load, then exit), close (dlclose / FreeLibrary), twice
- * (opened twice, closed once), fork (POSIX: a child made after load answers a request
- * and exits).
+ * loaded), unload, reload (unload, load, then exit), reuse (unload, then ask again with
+ * no load, as a host that finds the library already mapped does), close (dlclose /
+ * FreeLibrary), twice (opened twice, closed once), fork (POSIX: a child made after load
+ * answers a request and exits).
  * before: nothing, requestw, shift_jis, utf8, euc_jp, iso2022_jp, failed (a 400).
  *
  * It exits 0 when every answer was byte for byte the expected one, and reports any
@@ -156,6 +157,9 @@ int main(int argc, char** argv) {
     expectUnload(&m);
     expectLoad(&m);
     act(&m, before); /* the fresh module answers as the first did */
+  } else if (strcmp(ending, "reuse") == 0) {
+    expectUnload(&m);
+    act(&m, before); /* so does the one the next request starts */
   } else if (strcmp(ending, "close") == 0) {
     closeLibrary(m.library);
   } else if (strcmp(ending, "twice") == 0) {

@@ -14,6 +14,8 @@ typedef BOOL(__cdecl* unload_fn)(void);
 typedef HGLOBAL(__cdecl* request_fn)(HGLOBAL, long*);
 static void* openLibrary(const char* path) { return (void*)LoadLibraryA(path); }
 static void closeLibrary(void* lib) { FreeLibrary((HMODULE)lib); }
+/* As a host that shares a module another owner loaded asks before LoadLibrary. */
+static inline int libraryIsMapped(const char* path) { return GetModuleHandleA(path) != NULL; }
 typedef void (*any_fn)(void); /* the one function type others may be cast to and from */
 static any_fn entry(void* lib, const char* name) {
   return (any_fn)GetProcAddress((HMODULE)lib, name);
@@ -28,6 +30,11 @@ typedef int (*unload_fn)(void);
 typedef char* (*request_fn)(char*, long*);
 static void* openLibrary(const char* path) { return dlopen(path, RTLD_NOW | RTLD_LOCAL); }
 static void closeLibrary(void* lib) { dlclose(lib); }
+static inline int libraryIsMapped(const char* path) {
+  void* lib = dlopen(path, RTLD_NOW | RTLD_NOLOAD);
+  if (lib != NULL) dlclose(lib); /* RTLD_NOLOAD still counts the open */
+  return lib != NULL;
+}
 typedef void (*any_fn)(void); /* the one function type others may be cast to and from */
 static any_fn entry(void* lib, const char* name) {
   /* Through memcpy: ISO C has no cast between object and function pointers. */

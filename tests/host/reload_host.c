@@ -1,7 +1,13 @@
-/* A host that opens the module, loads it, sends one request, unloads it and closes it,
- * over and over, as hosts that load a module around every call do:
+/* A host that loads the module, sends one request and lets it go, over and over, in one
+ * of the ways real hosts load modules:
  *
- *   reload_host <module> <plain-module> <200|400> [cycles]
+ *   reload_host <module> <plain-module> <200|400> [cycles] [pattern]
+ *
+ * pattern: per-call (open, load, request, unload, close: the default), kept (opened
+ * once; load, request, unload), already-loaded (a host that finds the library already in
+ * the process takes it for another owner's and calls neither load nor unload), shared
+ * (two owners open and load it; one unloads and closes it while the other still asks,
+ * then unloads and closes it too), never-unload (open, load, request, close).
  *
  * It measures what the cycles leave behind in the process: on Windows the busy bytes of
  * every heap (the C runtime's included), the TLS indexes in use, the open handles and the
@@ -9,7 +15,8 @@
  * with the same entry points runs the same cycles first: the module may leave no more
  * than it does, plus 64 bytes per cycle on average for the byte measures and 2 in all
  * for the counts. The kind picks a request answered 200 or one answered 400 after a
- * number that does not convert. Exit status 0 when within that, 1 otherwise. */
+ * number that does not convert; every answer must start with that status. Exit status 0
+ * when within that, 1 otherwise. */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -125,43 +132,94 @@ static void measure(struct Usage* u) {
 static int nearlyOutOfTls(void) { return 0; }
 #endif
 
-/* One cycle; 0 when the library could not be used or the answer did not start with
- * `want`. */
-static int cycle(const char* path, const char* text, const char* want) {
-  void* lib = openLibrary(path);
+enum Step { kLoad = 1, kRequest = 2, kUnload = 4 };
+static const char* const kPatterns[] = {"per-call", "kept", "already-loaded", "shared",
+                                        "never-unload"};
+enum Pattern { kPerCall, kKept, kAlreadyLoaded, kShared, kNeverUnload, kPatternCount };
+
+struct Host {
+  const char* path;
+  const char* text;
+  const char* want;
+  enum Pattern pattern;
+  void* kept; /* the library the kept pattern holds open */
+};
+
+/* The steps of one owner's session on an opened library, in the order load, request,
+ * unload; 0 when an entry point is missing or the answer did not start with `want`. */
+static int session(void* lib, int steps, const struct Host* h) {
   if (lib == NULL) return 0;
   load_fn load = (load_fn)entry(lib, "load");
   unload_fn unload = (unload_fn)entry(lib, "unload");
   request_fn request = (request_fn)entry(lib, "request");
-  int ok = load != NULL && unload != NULL && request != NULL;
-  if (ok) {
+  if (load == NULL || unload == NULL || request == NULL) return 0;
+  int ok = 1;
+  if (steps & kLoad) {
     block_t dir = allocateBlock(2);
     memcpy((void*)dir, "./", 2);
     ok = load(dir, 2) == 1;
-    long len = (long)strlen(text);
-    block_t in = allocateBlock((size_t)len);
-    memcpy((void*)in, text, (size_t)len);
-    block_t out = request(in, &len);
-    ok = ok && out != NULL && len >= (long)strlen(want) &&
-         memcmp((const void*)out, want, strlen(want)) == 0;
-    if (out != NULL) freeBlock(out);
-    ok = unload() == 1 && ok;
   }
-  closeLibrary(lib);
+  if (steps & kRequest) {
+    long len = (long)strlen(h->text);
+    block_t in = allocateBlock((size_t)len);
+    memcpy((void*)in, h->text, (size_t)len);
+    block_t out = request(in, &len);
+    ok = ok && out != NULL && len >= (long)strlen(h->want) &&
+         memcmp((const void*)out, h->want, strlen(h->want)) == 0;
+    if (out != NULL) freeBlock(out);
+  }
+  if (steps & kUnload) ok = unload() == 1 && ok;
+  return ok;
+}
+
+/* One cycle of the host's pattern; 0 when a session failed. */
+static int cycle(struct Host* h) {
+  const int whole = kLoad | kRequest | kUnload;
+  void* lib = NULL;
+  int ok = 0;
+  switch (h->pattern) {
+    case kPerCall:
+      lib = openLibrary(h->path);
+      ok = session(lib, whole, h);
+      break;
+    case kKept:
+      if (h->kept == NULL) h->kept = openLibrary(h->path);
+      return session(h->kept, whole, h);
+    case kAlreadyLoaded: {
+      const int another = libraryIsMapped(h->path);
+      lib = openLibrary(h->path);
+      ok = session(lib, another ? kRequest : whole, h);
+      break;
+    }
+    case kShared: {
+      void* first = openLibrary(h->path);
+      lib = openLibrary(h->path);
+      ok = session(first, kLoad, h) && session(lib, kLoad, h) && session(first, kUnload, h);
+      if (first != NULL) closeLibrary(first);
+      ok = session(lib, kRequest | kUnload, h) && ok;
+      break;
+    }
+    case kNeverUnload:
+      lib = openLibrary(h->path);
+      ok = session(lib, kLoad | kRequest, h);
+      break;
+    default:
+      break;
+  }
+  if (lib != NULL) closeLibrary(lib);
   return ok;
 }
 
 /* Runs `cycles` cycles after a few to warm up; the growth per cycle goes to `perCycle`.
  * Returns the cycles run, fewer when one failed or TLS indexes ran short. */
-static long run(const char* path, const char* text, const char* want, long cycles,
-                double perCycle[kMeasures]) {
+static long run(struct Host* h, long cycles, double perCycle[kMeasures]) {
   for (int i = 0; i < 20; ++i) {
-    if (!cycle(path, text, want)) return 0;
+    if (!cycle(h)) return 0;
   }
   struct Usage before, after;
   measure(&before);
   long done = 0;
-  while (done < cycles && cycle(path, text, want)) {
+  while (done < cycles && cycle(h)) {
     ++done;
     if (done % 50 == 0 && nearlyOutOfTls()) break;
   }
@@ -169,6 +227,8 @@ static long run(const char* path, const char* text, const char* want, long cycle
   for (int m = 0; m < kMeasures; ++m) {
     perCycle[m] = done > 0 ? (double)(after.value[m] - before.value[m]) / (double)done : 0.0;
   }
+  if (h->kept != NULL) closeLibrary(h->kept);
+  h->kept = NULL;
   return done;
 }
 
@@ -181,12 +241,17 @@ static void show(const char* label, long done, const double perCycle[kMeasures])
 }
 
 int main(int argc, char** argv) {
-  if (argc < 4 || argc > 5 || (strcmp(argv[3], "200") != 0 && strcmp(argv[3], "400") != 0)) {
-    fprintf(stderr, "usage: reload_host <module> <plain-module> <200|400> [cycles]\n");
+  int pattern = 0;
+  while (argc == 6 && pattern < kPatternCount && strcmp(argv[5], kPatterns[pattern]) != 0) {
+    ++pattern;
+  }
+  if (argc < 4 || argc > 6 || (strcmp(argv[3], "200") != 0 && strcmp(argv[3], "400") != 0) ||
+      pattern == kPatternCount) {
+    fprintf(stderr, "usage: reload_host <module> <plain-module> <200|400> [cycles] [pattern]\n");
     return 2;
   }
   const int bad = strcmp(argv[3], "400") == 0;
-  const long cycles = argc == 5 ? strtol(argv[4], NULL, 10) : 2000;
+  const long cycles = argc >= 5 ? strtol(argv[4], NULL, 10) : 2000;
   if (cycles < 1) {
     fprintf(stderr, "reload_host: the cycle count must be positive\n");
     return 2;
@@ -201,9 +266,11 @@ int main(int argc, char** argv) {
   struct Usage first; /* the first count of TLS indexes may allocate: not in any figure */
   measure(&first);
   double plain[kMeasures], module[kMeasures];
-  const long plainDone = run(argv[2], text, "SAORI/1.0 ", cycles, plain);
+  struct Host plainHost = {argv[2], text, "SAORI/1.0 ", (enum Pattern)pattern, NULL};
+  struct Host moduleHost = {argv[1], text, want, (enum Pattern)pattern, NULL};
+  const long plainDone = run(&plainHost, cycles, plain);
   show("plain library", plainDone, plain);
-  const long moduleDone = run(argv[1], text, want, cycles, module);
+  const long moduleDone = run(&moduleHost, cycles, module);
   show("module", moduleDone, module);
   fflush(stdout);
 
