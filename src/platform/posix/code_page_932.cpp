@@ -82,22 +82,19 @@ bool decodeSegment(iconv_t cd, char* in, std::size_t inLeft, char*& dst, std::si
   return true;
 }
 
+bool isSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
+
+// Converts [in, in + inLeft), which holds no surrogates, with `cd` into `dst`, one
+// default character for each code unit iconv refuses; false when iconv fails for another
+// reason.
 bool encodeSegment(iconv_t cd, char* in, std::size_t inLeft, char*& dst, std::size_t& dstLeft) {
   while (inLeft > 0) {
     if (iconv(cd, &in, &inLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1)) break;
     if (errno != EILSEQ && errno != EINVAL) return false;
-    char16_t unit;
-    std::memcpy(&unit, in, sizeof unit);
-    std::size_t skip = sizeof(char16_t);
-    if (unit >= 0xD800 && unit <= 0xDBFF && inLeft >= 2 * sizeof(char16_t)) {
-      char16_t next;
-      std::memcpy(&next, in + sizeof(char16_t), sizeof next);
-      if (next >= 0xDC00 && next <= 0xDFFF) skip *= 2;
-    }
     *dst++ = kDefaultChar;
     --dstLeft;
-    in += skip;
-    inLeft -= skip;
+    in += sizeof(char16_t);
+    inLeft -= sizeof(char16_t);
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
   }
   return true;
@@ -135,10 +132,11 @@ std::size_t byteSegmentEnd(const unsigned char* p, std::size_t n, std::size_t i)
   }
 }
 
+// The same for code units, where a segment also ends at a surrogate.
 std::size_t unitSegmentEnd(const char16_t* p, std::size_t n, std::size_t j) {
   for (;;) {
-    while (j < n && p[j] >= 0x80) ++j;
-    if (j == n) return n;
+    while (j < n && p[j] >= 0x80 && !isSurrogate(p[j])) ++j;
+    if (j == n || isSurrogate(p[j])) return j;
     const std::size_t limit = std::min(n, j + kShortestCopiedRun);
     std::size_t run = j;
     while (run < limit && p[run] < 0x80) ++run;
@@ -183,14 +181,20 @@ bool utf16ToCp932(std::u16string_view text, std::string& out) {
   if (text.empty()) return false;
   iconv_t cd = kNoDescriptor;
 
-  // Every code unit yields at most two bytes (a surrogate pair yields one '?').
+  // Every code unit yields one or two bytes.
   std::string bytes(text.size() * 2, '\0');
   const char16_t* const units = text.data();
   const std::size_t n = text.size();
   std::size_t written = 0;
   for (std::size_t i = 0; i < n;) {
     for (; i < n && units[i] < 0x80; ++i) bytes[written++] = static_cast<char>(units[i]);
+    // The code page has no character beyond the BMP, and Windows converts one code unit
+    // at a time: each half of a pair becomes the default character, as a lone one does.
+    // They never reach iconv, which would drop the tag characters (U+E0000 to U+E007F)
+    // without a trace.
+    for (; i < n && isSurrogate(units[i]); ++i) bytes[written++] = kDefaultChar;
     if (i == n) break;
+    if (units[i] < 0x80) continue;
     const std::size_t j = unitSegmentEnd(units, n, i);
     if (cd == kNoDescriptor && (cd = gEncoder.get()) == kNoDescriptor) return false;
     char* dst = bytes.data() + written;
