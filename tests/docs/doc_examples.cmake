@@ -62,3 +62,8 @@ set(ORRERY_SUMMARIES ${PROJECT_SOURCE_DIR}/packaging/README.txt ${PROJECT_SOURCE
                      ${PROJECT_SOURCE_DIR}/docs/commands.ja.md)
 add_test(NAME doc_summaries COMMAND ${CMAKE_COMMAND} "-DFILES=${ORRERY_SUMMARIES}"
                                     -P ${CMAKE_CURRENT_LIST_DIR}/check_summaries.cmake)
+
+# The 500 answers the guide shows are the module's fallback texts.
+add_test(NAME doc_fallback_answers
+         COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR}/src/module/exports.cpp
+                 -DDOC=${ORRERY_HOSTS_DOC} -P ${CMAKE_CURRENT_LIST_DIR}/check_fallback_answers.cmake)

@@ -1,0 +1,32 @@
+# The two 500 answers the host guide shows are the module's own fallback texts, byte for
+# byte: hosts match them whole. The texts are read from the export file's literals (the
+# fault tests hold the module to them), the narrow one for request and the u"" one for
+# requestw; the guide shows their lines without CR.
+# cmake -DSOURCE=<exports.cpp> -DDOC=<hosts.md> -P check_fallback_answers.cmake
+include(${CMAKE_CURRENT_LIST_DIR}/doc_block.cmake)
+file(READ "${SOURCE}" source)
+string(REGEX MATCHALL "u?\"SAORI/1\\.0 500[^\"]*\"" literals "${source}")
+set(failures "")
+foreach(entry request requestw)
+  set(literal "")
+  foreach(candidate IN LISTS literals)
+    if(entry STREQUAL "requestw" AND candidate MATCHES "^u\"(.*)\"$")
+      set(literal "${CMAKE_MATCH_1}")
+    elseif(entry STREQUAL "request" AND candidate MATCHES "^\"(.*)\"$")
+      set(literal "${CMAKE_MATCH_1}")
+    endif()
+  endforeach()
+  if(literal STREQUAL "")
+    list(APPEND failures "${SOURCE} holds no ${entry} fallback text")
+    continue()
+  endif()
+  string(REPLACE "\\r\\n" "\n" literal "${literal}")
+  orrery_doc_block("${DOC}" "fallback ${entry}" shown)
+  if(NOT shown STREQUAL literal)
+    list(APPEND failures "${DOC} shows the ${entry} answer as\n${shown}but the module sends\n${literal}")
+  endif()
+endforeach()
+if(failures)
+  string(REPLACE ";" "\n" failures "${failures}")
+  message(FATAL_ERROR "${failures}")
+endif()
