@@ -1,6 +1,6 @@
 # The examples of docs/hosts.md, run against the built module: the C hosts are compiled
-# from the document and must print what the document shows, and every transcript is
-# sent to the module by the end-to-end tests.
+# from the document and the Python host is run, and each must print what the document
+# shows; every transcript is sent to the module by the end-to-end tests.
 set(ORRERY_HOSTS_DOC ${PROJECT_SOURCE_DIR}/docs/hosts.md)
 set(ORRERY_DOC_DIR ${CMAKE_CURRENT_BINARY_DIR}/docs)
 
@@ -33,6 +33,26 @@ function(orrery_doc_program target file)
 endfunction()
 orrery_doc_program(doc_host_example host.c)
 orrery_doc_program(doc_host_requestw_example host_w.c)
+
+# The Python host, run by the system's python3 against the built .so. (A sanitized
+# module cannot be loaded into an interpreter that was not started with the runtime.)
+if(NOT WIN32 AND NOT ORRERY_SANITIZE)
+  find_program(ORRERY_PYTHON python3)
+  if(NOT ORRERY_PYTHON)
+    set(ORRERY_PYTHON python3)  # missing, the test fails: install-deps.sh installs it
+  endif()
+  add_custom_command(
+    OUTPUT ${ORRERY_DOC_DIR}/host.py
+    COMMAND ${CMAKE_COMMAND} -DDOC=${ORRERY_HOSTS_DOC} -DMARKER=host.py -DOUT=${ORRERY_DOC_DIR}/host.py
+            -P ${CMAKE_CURRENT_LIST_DIR}/extract_doc_block.cmake
+    DEPENDS ${ORRERY_HOSTS_DOC} ${CMAKE_CURRENT_LIST_DIR}/doc_block.cmake)
+  add_custom_target(doc_host_python ALL DEPENDS ${ORRERY_DOC_DIR}/host.py)
+  add_test(NAME doc_host_python_example
+           COMMAND ${CMAKE_COMMAND} -DPROGRAM=${ORRERY_PYTHON}
+                   "-DARGS=${ORRERY_DOC_DIR}/host.py;$<TARGET_FILE:orrery>"
+                   -DDOC=${ORRERY_HOSTS_DOC} "-DMARKER=host.py output"
+                   -P ${CMAKE_CURRENT_LIST_DIR}/check_doc_output.cmake)
+endif()
 
 add_custom_command(
   OUTPUT ${ORRERY_DOC_DIR}/hosts_md.inc
