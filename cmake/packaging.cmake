@@ -42,7 +42,11 @@ add_custom_target(package
           -P ${PROJECT_SOURCE_DIR}/cmake/package.cmake
   COMMENT "Packaging ${ORRERY_PACKAGE_ARCHIVE}"
   VERBATIM)
+# The target builds what it archives, so that it works on a tree just configured.
 add_dependencies(package orrery)
+if(ORRERY_BUILD_TOOLS)
+  add_dependencies(package orrery-call)
+endif()
 
 if(ORRERY_BUILD_TESTS)
   # The archive's file list: the expected layout, written out here once more on purpose.
