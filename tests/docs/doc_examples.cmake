@@ -54,31 +54,43 @@ if(NOT WIN32 AND NOT ORRERY_SANITIZE)
                    -P ${CMAKE_CURRENT_LIST_DIR}/check_doc_output.cmake)
 endif()
 
-add_custom_command(
-  OUTPUT ${ORRERY_DOC_DIR}/hosts_md.inc
-  COMMAND ${CMAKE_COMMAND} -DIN=${ORRERY_HOSTS_DOC} -DOUT=${ORRERY_DOC_DIR}/hosts_md.inc
-          -P ${CMAKE_CURRENT_LIST_DIR}/embed_file.cmake
-  DEPENDS ${ORRERY_HOSTS_DOC} ${CMAKE_CURRENT_LIST_DIR}/embed_file.cmake)
-target_sources(orrery_e2e_tests PRIVATE ${ORRERY_DOC_DIR}/hosts_md.inc)
+foreach(guide hosts hosts.ja)
+  string(REPLACE "." "_" name ${guide})
+  add_custom_command(
+    OUTPUT ${ORRERY_DOC_DIR}/${name}_md.inc
+    COMMAND ${CMAKE_COMMAND} -DIN=${PROJECT_SOURCE_DIR}/docs/${guide}.md
+            -DOUT=${ORRERY_DOC_DIR}/${name}_md.inc -P ${CMAKE_CURRENT_LIST_DIR}/embed_file.cmake
+    DEPENDS ${PROJECT_SOURCE_DIR}/docs/${guide}.md ${CMAKE_CURRENT_LIST_DIR}/embed_file.cmake)
+  target_sources(orrery_e2e_tests PRIVATE ${ORRERY_DOC_DIR}/${name}_md.inc)
+endforeach()
 target_include_directories(orrery_e2e_tests PRIVATE ${ORRERY_DOC_DIR})
 
-# The orrery-call examples of the command references and the cookbook, run through sh
-# with the built tool (its answers are the same on every platform); the Japanese
-# reference keeps the sections and examples of the English one.
+# The orrery-call examples of the command references and the cookbooks, run through sh
+# with the built tool (its answers are the same on every platform).
 if(ORRERY_BUILD_TOOLS AND NOT WIN32)
   set(ORRERY_TOOL_DOCS ${PROJECT_SOURCE_DIR}/docs/commands.md ${PROJECT_SOURCE_DIR}/docs/commands.ja.md
-                       ${PROJECT_SOURCE_DIR}/docs/cookbook.md)
+                       ${PROJECT_SOURCE_DIR}/docs/cookbook.md ${PROJECT_SOURCE_DIR}/docs/cookbook.ja.md)
   add_test(NAME doc_tool_examples
            COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:orrery-call> "-DDOCS=${ORRERY_TOOL_DOCS}"
                    -DWORK=${ORRERY_DOC_DIR}/tool_examples
-                   "-DPARALLEL=${PROJECT_SOURCE_DIR}/docs/commands.md|${PROJECT_SOURCE_DIR}/docs/commands.ja.md"
                    -P ${CMAKE_CURRENT_LIST_DIR}/check_tool_examples.cmake)
   set_tests_properties(doc_tool_examples PROPERTIES ENVIRONMENT "LC_ALL=C")
 endif()
 
+# Each Japanese document keeps the headings, examples and checked blocks of its English
+# original, so that the examples run from the English ones hold for both.
+set(ORRERY_TRANSLATIONS)
+foreach(doc commands hosts cookbook)
+  list(APPEND ORRERY_TRANSLATIONS
+       "${PROJECT_SOURCE_DIR}/docs/${doc}.md|${PROJECT_SOURCE_DIR}/docs/${doc}.ja.md")
+endforeach()
+add_test(NAME doc_translations COMMAND ${CMAKE_COMMAND} "-DPAIRS=${ORRERY_TRANSLATIONS}"
+                                      -P ${CMAKE_CURRENT_LIST_DIR}/check_translation.cmake)
+
 # The summaries of the commands agree with the reference on the points users tripped on.
 set(ORRERY_SUMMARIES ${PROJECT_SOURCE_DIR}/packaging/README.txt ${PROJECT_SOURCE_DIR}/packaging/README.ja.txt
-                     ${ORRERY_HOSTS_DOC} ${PROJECT_SOURCE_DIR}/docs/commands.md
+                     ${ORRERY_HOSTS_DOC} ${PROJECT_SOURCE_DIR}/docs/hosts.ja.md
+                     ${PROJECT_SOURCE_DIR}/docs/commands.md
                      ${PROJECT_SOURCE_DIR}/docs/commands.ja.md)
 add_test(NAME doc_summaries COMMAND ${CMAKE_COMMAND} "-DFILES=${ORRERY_SUMMARIES}"
                                     -P ${CMAKE_CURRENT_LIST_DIR}/check_summaries.cmake)
