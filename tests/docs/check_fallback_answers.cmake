@@ -1,11 +1,16 @@
 # The two 500 answers the host guide shows are the module's own fallback texts, byte for
-# byte: hosts match them whole. The texts are read from the export file's literals (the
-# fault tests hold the module to them), the narrow one for request and the u"" one for
-# requestw; the guide shows their lines without CR.
-# cmake -DSOURCE=<exports.cpp> -DDOC=<hosts.md> -P check_fallback_answers.cmake
+# byte: hosts match them whole. The texts are read from the literals in the module's
+# entry sources (the fault tests hold the module to them), the narrow one for request and
+# the u"" one for requestw; the guide shows their lines without CR.
+# cmake -DSOURCES=<module source dir> -DDOC=<hosts.md> -P check_fallback_answers.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/doc_block.cmake)
-file(READ "${SOURCE}" source)
-string(REGEX MATCHALL "u?\"SAORI/1\\.0 500[^\"]*\"" literals "${source}")
+file(GLOB files "${SOURCES}/*.cpp" "${SOURCES}/*.h")
+set(literals "")
+foreach(file IN LISTS files)
+  file(READ "${file}" source)
+  string(REGEX MATCHALL "u?\"SAORI/1\\.0 500[^\"]*\"" found "${source}")
+  list(APPEND literals ${found})
+endforeach()
 set(failures "")
 foreach(entry request requestw)
   set(literal "")
@@ -17,7 +22,7 @@ foreach(entry request requestw)
     endif()
   endforeach()
   if(literal STREQUAL "")
-    list(APPEND failures "${SOURCE} holds no ${entry} fallback text")
+    list(APPEND failures "${SOURCES} holds no ${entry} fallback text")
     continue()
   endif()
   string(REPLACE "\\r\\n" "\n" literal "${literal}")

@@ -97,5 +97,5 @@ add_test(NAME doc_summaries COMMAND ${CMAKE_COMMAND} "-DFILES=${ORRERY_SUMMARIES
 
 # The 500 answers the guide shows are the module's fallback texts.
 add_test(NAME doc_fallback_answers
-         COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR}/src/module/exports.cpp
+         COMMAND ${CMAKE_COMMAND} -DSOURCES=${PROJECT_SOURCE_DIR}/src/module
                  -DDOC=${ORRERY_HOSTS_DOC} -P ${CMAKE_CURRENT_LIST_DIR}/check_fallback_answers.cmake)
