@@ -1,5 +1,5 @@
 # What a script author unpacks: the module, the readmes, the host guide, the command
-# references, the cookbook and the licence; and the `package` target that archives them,
+# references, the cookbook (each in English and Japanese) and the licence; and the `package` target that archives them,
 # one archive per platform.
 include(GNUInstallDirs)
 if(WIN32)
@@ -10,8 +10,9 @@ else()
   set(ORRERY_LICENSE_NAME LICENSE)
 endif()
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/README.txt ${PROJECT_SOURCE_DIR}/packaging/README.ja.txt
-              ${PROJECT_SOURCE_DIR}/docs/hosts.md ${PROJECT_SOURCE_DIR}/docs/commands.md
-              ${PROJECT_SOURCE_DIR}/docs/commands.ja.md ${PROJECT_SOURCE_DIR}/docs/cookbook.md
+              ${PROJECT_SOURCE_DIR}/docs/hosts.md ${PROJECT_SOURCE_DIR}/docs/hosts.ja.md
+              ${PROJECT_SOURCE_DIR}/docs/commands.md ${PROJECT_SOURCE_DIR}/docs/commands.ja.md
+              ${PROJECT_SOURCE_DIR}/docs/cookbook.md ${PROJECT_SOURCE_DIR}/docs/cookbook.ja.md
         DESTINATION ${ORRERY_DOC_DESTINATION})
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${ORRERY_DOC_DESTINATION}
         RENAME ${ORRERY_LICENSE_NAME})
@@ -42,12 +43,16 @@ add_custom_target(package
           -P ${PROJECT_SOURCE_DIR}/cmake/package.cmake
   COMMENT "Packaging ${ORRERY_PACKAGE_ARCHIVE}"
   VERBATIM)
+# The target builds what it archives, so that it works on a tree just configured.
 add_dependencies(package orrery)
+if(ORRERY_BUILD_TOOLS)
+  add_dependencies(package orrery-call)
+endif()
 
 if(ORRERY_BUILD_TESTS)
   # The archive's file list: the expected layout, written out here once more on purpose.
   if(WIN32)
-    set(ORRERY_PACKAGE_EXPECTED "${ORRERY_DLL_DESTINATION}/orrery.dll|README.txt|README.ja.txt|hosts.md|commands.md|commands.ja.md|cookbook.md|LICENSE.txt|include/orrery.h")
+    set(ORRERY_PACKAGE_EXPECTED "${ORRERY_DLL_DESTINATION}/orrery.dll|README.txt|README.ja.txt|hosts.md|hosts.ja.md|commands.md|commands.ja.md|cookbook.md|cookbook.ja.md|LICENSE.txt|include/orrery.h")
     if(ORRERY_DLL_DESTINATION STREQUAL "x86")
       set(ORRERY_PACKAGE_OTHER_FILES x64/orrery.dll)
     else()
@@ -58,7 +63,7 @@ if(ORRERY_BUILD_TESTS)
   else()
     set(ORRERY_DOC doc/orrery)
     set(ORRERY_PACKAGE_EXPECTED
-        "lib/$<TARGET_FILE_NAME:orrery>|lib/$<TARGET_SONAME_FILE_NAME:orrery>|lib/$<TARGET_LINKER_FILE_NAME:orrery>|include/orrery.h|share/${ORRERY_DOC}/README.txt|share/${ORRERY_DOC}/README.ja.txt|share/${ORRERY_DOC}/hosts.md|share/${ORRERY_DOC}/commands.md|share/${ORRERY_DOC}/commands.ja.md|share/${ORRERY_DOC}/cookbook.md|share/${ORRERY_DOC}/LICENSE")
+        "lib/$<TARGET_FILE_NAME:orrery>|lib/$<TARGET_SONAME_FILE_NAME:orrery>|lib/$<TARGET_LINKER_FILE_NAME:orrery>|include/orrery.h|share/${ORRERY_DOC}/README.txt|share/${ORRERY_DOC}/README.ja.txt|share/${ORRERY_DOC}/hosts.md|share/${ORRERY_DOC}/hosts.ja.md|share/${ORRERY_DOC}/commands.md|share/${ORRERY_DOC}/commands.ja.md|share/${ORRERY_DOC}/cookbook.md|share/${ORRERY_DOC}/cookbook.ja.md|share/${ORRERY_DOC}/LICENSE")
     set(ORRERY_PACKAGE_OTHER_ARGS)
   endif()
   add_test(NAME package_contents

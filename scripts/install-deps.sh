@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 source scripts/lib/windows32.sh
 
 want=${1:-all}
-packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev valgrind)
+packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev valgrind python3)
 if [ "$want" = all ]; then
   packages+=(clang clang-format libclang-rt-dev locales wine
     g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine32:i386

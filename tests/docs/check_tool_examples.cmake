@@ -5,8 +5,7 @@
 # - shuffle: the list's items, none in its place when they are distinct;
 # - shuffle_n: distinct numbers START, START + STEP, ... below END.
 #
-# cmake -DTOOL=<orrery-call> "-DDOCS=<file;...>" -DWORK=<scratch dir>
-#       [-DPARALLEL=<original>|<translation>] -P check_tool_examples.cmake
+# cmake -DTOOL=<orrery-call> "-DDOCS=<file;...>" -DWORK=<scratch dir> -P check_tool_examples.cmake
 cmake_minimum_required(VERSION 3.25)
 file(MAKE_DIRECTORY ${WORK}/bin)
 file(CREATE_LINK ${TOOL} ${WORK}/bin/orrery-call SYMBOLIC)
@@ -185,19 +184,6 @@ foreach(doc IN LISTS DOCS)
   endforeach()
   message(STATUS "${doc}: ${examples} examples")
 endforeach()
-
-# A translation (PARALLEL=<original>|<translation>) has the same command sections and the
-# same examples, in the same order.
-if(PARALLEL)
-  string(REPLACE "|" ";" pair "${PARALLEL}")
-  list(GET pair 0 original)
-  list(GET pair 1 translation)
-  file(STRINGS ${original} a REGEX "^(## [a-z_-]+|    \\$ orrery-call .*)$" ENCODING UTF-8)
-  file(STRINGS ${translation} b REGEX "^(## [a-z_-]+|    \\$ orrery-call .*)$" ENCODING UTF-8)
-  if(NOT a STREQUAL b)
-    list(APPEND failures "${translation} does not have the sections and examples of ${original}")
-  endif()
-endif()
 
 if(failures)
   string(REPLACE ";" "\n" failures "${failures}")

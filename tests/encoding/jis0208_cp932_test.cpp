@@ -1,6 +1,6 @@
 // Every JIS X 0208 code, through both converters and then through code page 932 in
 // both directions, against tables generated from Microsoft's published mapping
-// (tools/gen_jis0208_cp932.py). The same tests run natively (iconv) and as the Windows
+// (data/gen_jis0208_cp932.py). The same tests run natively (iconv) and as the Windows
 // build (the Win32 conversion), so both platforms are held to the same tables.
 #include <gtest/gtest.h>
 
