@@ -1,42 +1,11 @@
 #include "commands/sort/sort_command.h"
 
-#include "commands/framework/options.h"
 #include "commands/sort/item_writer.h"
 #include "commands/sort/ordered_store.h"
+#include "commands/sort/sort_options.h"
 
 namespace orrery {
 namespace {
-
-enum class KeyKind { kString, kFloat, kLength, kInteger };
-
-struct SortOptions {
-  KeyKind key = KeyKind::kInteger;
-  ValueKind value = ValueKind::kFirstPart;
-  bool joined = false;
-  bool reversed = false;
-};
-
-SortOptions readOptions(TextView text) {
-  SortOptions o;
-  if (hasOption(text, u'S')) {
-    o.key = KeyKind::kString;
-  } else if (hasOption(text, u'F')) {
-    o.key = KeyKind::kFloat;
-  } else if (hasOption(text, u'L')) {
-    o.key = KeyKind::kLength;
-  }
-  // Whole items win over second parts here; the set commands rank them the other way.
-  if (hasOption(text, u'P')) {
-    o.value = ValueKind::kPair;
-  } else if (hasOption(text, u'V')) {
-    o.value = ValueKind::kSecondPart;
-  } else if (hasOption(text, u'A')) {
-    o.value = ValueKind::kIndex;
-  }
-  o.joined = hasOption(text, u's');
-  o.reversed = hasOption(text, u'R');
-  return o;
-}
 
 template <typename Key>
 void sortList(TextView list, const SortOptions& options, SaoriRequest& record) {
@@ -58,7 +27,7 @@ bool SortCommand::execute(SaoriRequest& record) {
     // The options are decided before the list is read: reading an absent Argument1
     // adds it, which must not make Argument2 count.
     const SortOptions options =
-        readOptions(record.argumentCount() >= 3 ? TextView(record.argument(2)) : TextView());
+        readSortOptions(record.argumentCount() >= 3 ? TextView(record.argument(2)) : TextView());
     const TextView list = record.argument(1);
     switch (options.key) {
       case KeyKind::kString:
