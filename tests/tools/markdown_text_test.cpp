@@ -89,5 +89,26 @@ TEST(LocaleLanguage, FollowsTheMessagesLocale) {
   }
 }
 
+// Help follows a Japanese terminal's charset; UTF-8 and other codesets get UTF-8.
+TEST(LocaleTextCharset, FollowsTheCharacterLocale) {
+  using Env = std::vector<std::pair<const char*, const char*>>;
+  const std::pair<Env, std::string> cases[] = {
+      {{{"LANG", "ja_JP.eucJP"}}, "EUC-JP"},
+      {{{"LC_ALL", "ja_JP.SJIS"}, {"LANG", "ja_JP.UTF-8"}}, "Shift_JIS"},
+      {{{"LC_CTYPE", "ja_JP.UTF-8@x"}, {"LANG", "ja_JP.eucJP"}}, ""},
+      {{{"LANG", "de_DE.ISO-8859-1"}}, ""},
+      {{{"LANG", "C"}}, ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(localeTextCharset([&](const char* name) -> const char* {
+                for (const auto& [key, value] : c.first) {
+                  if (std::string_view(key) == name) return value;
+                }
+                return nullptr;
+              }),
+              c.second);
+  }
+}
+
 }  // namespace
 }  // namespace orrery::host
