@@ -174,8 +174,9 @@ void display(const Answer& answer, Output output) {
 // Legacy charsets change what the module reads for characters outside ASCII, so the
 // tool explains refusals there only for plain ASCII requests.
 bool survivesLegacyCharset(std::string_view bytes) {
-  for (unsigned char c : bytes) {
-    if (!(c == 1 || c == 2 || c == '\t' || (c >= 0x20 && c < 0x7F))) return false;
+  for (char c : bytes) {
+    const bool separator = c == seam::kListSeparatorByte || c == seam::kPairSeparatorByte;
+    if (!(separator || c == '\t' || (c >= 0x20 && c < 0x7F))) return false;
   }
   return true;
 }

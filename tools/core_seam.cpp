@@ -5,7 +5,7 @@
 #include "commands/framework/number_conversion.h"
 #include "commands/lists/shuffle_n_range.h"
 #include "commands/sort/float_conversion.h"
-#include "commands/sort/sort_options.h"
+#include "commands/sort/sort_key.h"
 #include "encoding/charset_name.h"
 #include "encoding/euc_jp.h"
 #include "encoding/iso2022_jp.h"
@@ -131,7 +131,7 @@ const CommandShape* findCommandShape(std::string_view name) {
 }
 
 SortKey sortKeyOf(std::u16string_view options) {
-  switch (readSortOptions(options).key) {
+  switch (sortKeyKind(options)) {
     case KeyKind::kString:
       return SortKey::kText;
     case KeyKind::kFloat:

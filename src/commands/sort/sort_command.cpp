@@ -1,11 +1,36 @@
 #include "commands/sort/sort_command.h"
 
+#include "commands/framework/command_table.h"
+#include "commands/framework/options.h"
 #include "commands/sort/item_writer.h"
 #include "commands/sort/ordered_store.h"
-#include "commands/sort/sort_options.h"
+#include "commands/sort/sort_key.h"
 
 namespace orrery {
 namespace {
+
+struct SortOptions {
+  KeyKind key = KeyKind::kInteger;
+  ValueKind value = ValueKind::kFirstPart;
+  bool joined = false;
+  bool reversed = false;
+};
+
+SortOptions readOptions(TextView text) {
+  SortOptions o;
+  o.key = sortKeyKind(text);
+  // Whole items win over second parts here; the set commands rank them the other way.
+  if (hasOption(text, optionLetter(u"sort", u'P'))) {
+    o.value = ValueKind::kPair;
+  } else if (hasOption(text, optionLetter(u"sort", u'V'))) {
+    o.value = ValueKind::kSecondPart;
+  } else if (hasOption(text, optionLetter(u"sort", u'A'))) {
+    o.value = ValueKind::kIndex;
+  }
+  o.joined = hasOption(text, optionLetter(u"sort", u's'));
+  o.reversed = hasOption(text, optionLetter(u"sort", u'R'));
+  return o;
+}
 
 template <typename Key>
 void sortList(TextView list, const SortOptions& options, SaoriRequest& record) {
@@ -27,7 +52,7 @@ bool SortCommand::execute(SaoriRequest& record) {
     // The options are decided before the list is read: reading an absent Argument1
     // adds it, which must not make Argument2 count.
     const SortOptions options =
-        readSortOptions(record.argumentCount() >= 3 ? TextView(record.argument(2)) : TextView());
+        readOptions(record.argumentCount() >= 3 ? TextView(record.argument(2)) : TextView());
     const TextView list = record.argument(1);
     switch (options.key) {
       case KeyKind::kString:
