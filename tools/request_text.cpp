@@ -22,36 +22,17 @@ bool isSjisLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0
 // the pair becomes one '?', and its trail byte, which may be ASCII, is not let through.
 bool isCp932ExtensionLead(unsigned char b) { return b >= 0xF0 && b <= 0xFC; }
 
-std::string sjisToEucJp(const std::string& sjis) {
-  std::string out;
-  for (std::size_t i = 0; i < sjis.size(); ++i) {
-    const auto b = static_cast<unsigned char>(sjis[i]);
-    if (isCp932ExtensionLead(b) && i + 1 < sjis.size()) {
-      out.push_back('?');
-      ++i;
-    } else if (isSjisLead(b) && i + 1 < sjis.size()) {
-      unsigned char j1, j2;
-      sjisToJis(b, static_cast<unsigned char>(sjis[++i]), j1, j2);
-      out.push_back(static_cast<char>(j1 | 0x80));
-      out.push_back(static_cast<char>(j2 | 0x80));
-    } else if (b >= 0xA1 && b <= 0xDF) {
-      out.push_back(static_cast<char>(0x8E));
-      out.push_back(static_cast<char>(b));
-    } else {
-      out.push_back(b < 0x80 ? static_cast<char>(b) : '?');
-    }
-  }
-  return out;
-}
-
-std::string sjisToIso2022Jp(const std::string& sjis) {
+// Shift_JIS re-encoded as EUC-JP or, with `iso`, as ISO-2022-JP, which has no
+// half-width kana.
+std::string reencodeShiftJis(const std::string& sjis, bool iso) {
   std::string out;
   bool twoByte = false;
   auto mode = [&](bool wantTwoByte) {
-    if (twoByte == wantTwoByte) return;
+    if (!iso || twoByte == wantTwoByte) return;
     out += wantTwoByte ? "\x1b$B" : "\x1b(B";
     twoByte = wantTwoByte;
   };
+  const unsigned char high = iso ? 0 : 0x80;
   for (std::size_t i = 0; i < sjis.size(); ++i) {
     const auto b = static_cast<unsigned char>(sjis[i]);
     if (isCp932ExtensionLead(b) && i + 1 < sjis.size()) {
@@ -62,11 +43,14 @@ std::string sjisToIso2022Jp(const std::string& sjis) {
       unsigned char j1, j2;
       sjisToJis(b, static_cast<unsigned char>(sjis[++i]), j1, j2);
       mode(true);
-      out.push_back(static_cast<char>(j1));
-      out.push_back(static_cast<char>(j2));
+      out.push_back(static_cast<char>(j1 | high));
+      out.push_back(static_cast<char>(j2 | high));
+    } else if (!iso && b >= 0xA1 && b <= 0xDF) {
+      out.push_back(static_cast<char>(0x8E));
+      out.push_back(static_cast<char>(b));
     } else {
       mode(false);
-      out.push_back(b < 0x80 ? static_cast<char>(b) : '?');  // no half-width kana here
+      out.push_back(b < 0x80 ? static_cast<char>(b) : '?');
     }
   }
   mode(false);
@@ -116,8 +100,9 @@ std::string encodeRequest(const std::u16string& text, const std::string& charset
     return bytes;
   }
   seam::toShiftJis(text, bytes);
-  if (kind == seam::Charset::kEucJp) return sjisToEucJp(bytes);
-  if (kind == seam::Charset::kIso2022Jp) return sjisToIso2022Jp(bytes);
+  if (kind == seam::Charset::kEucJp || kind == seam::Charset::kIso2022Jp) {
+    return reencodeShiftJis(bytes, kind == seam::Charset::kIso2022Jp);
+  }
   return bytes;
 }
 
