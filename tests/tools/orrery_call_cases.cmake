@@ -198,7 +198,7 @@ expect(NAME "help sort" ARGS help sort RC 0 OUT_MATCH "^sort\n----\n.*\n  S +key
 expect(NAME "help in Japanese for a Japanese locale" ARGS help shuffle ENV LC_ALL=ja_JP.UTF-8 RC 0
        OUT_MATCH "^shuffle\n-------\n\nリストの項目")
 expect(NAME "help for an unknown command" ARGS help SORT RC 2 ERR "commands are case-sensitive")
-expect(NAME "help for a name outside ASCII" ARGS help リスト RC 2 ERR "no command named `リスト`")
+expect(NAME "help for a name outside ASCII" ARGS help リスト ENV LC_ALL=C.UTF-8 RC 2 ERR "no command named `リスト`")
 expect(NAME "--version" ARGS --version RC 0 OUT_MATCH "^orrery-call [0-9]+\\.[0-9]+\\.[0-9]+\nOrrery [0-9]")
 expect(NAME "--tool-version" ARGS --tool-version RC 0 OUT_MATCH "^orrery-call [0-9]+\\.[0-9]+\\.[0-9]+\nOrrery [0-9]")
 
