@@ -94,22 +94,20 @@ int sendRaw(ModuleLoader& module, Entry entry) {
   std::string in;
   appendFile(stdin, 0, in);
   std::string out;
+  std::string status;  // the status line's start, as UTF-8
   if (entry == Entry::kWide) {
     std::u16string text(in.size() / 2, u'\0');
     std::memcpy(text.data(), in.data(), text.size() * 2);
     const std::u16string response = module.requestw(text);
     out.resize(response.size() * 2);
     std::memcpy(out.data(), response.data(), out.size());  // little-endian platforms only
+    status = toBytes(std::u16string_view(response).substr(0, 16));
   } else {
     say("warning: ", undecodableByteNote(in));
     out = module.request(in);
+    status = out.substr(0, 16);
   }
   writeBytes(out);
-  const std::string status =
-      entry == Entry::kWide
-          ? toBytes(std::u16string_view(reinterpret_cast<const char16_t*>(out.data()),
-                                        std::min<std::size_t>(out.size() / 2, 16)))
-          : out.substr(0, 16);
   if (status.starts_with("SAORI/1.0 400")) say("", lineEndHint(in, entry == Entry::kWide));
   return statusExitCode(status);
 }
