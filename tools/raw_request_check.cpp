@@ -1,8 +1,5 @@
 #include "raw_request_check.h"
 
-#include <cstdint>
-#include <cstring>
-
 #include "core_seam.h"
 #include "list_input.h"
 
@@ -10,7 +7,7 @@ namespace orrery::host {
 namespace {
 
 constexpr char16_t kReplacement = u'\xFFFD';
-constexpr char16_t kWindowsReplacement = u'\x30FB';  // what Windows' code page 932 gives
+constexpr char16_t kDefaultCharacter = u'\x30FB';    // code page 932's for an unassigned pair
 constexpr std::string_view kMiddleDot = "\x81\x45";  // U+30FB's own bytes
 
 std::string byteAt(std::string_view request, std::size_t offset) {
@@ -34,7 +31,7 @@ Undecoded firstUndecodedShiftJis(std::string_view bytes) {
   std::u16string text;
   if (!seam::fromShiftJis(bytes, text)) return {};
   if (text.find(kReplacement) == std::u16string::npos &&
-      text.find(kWindowsReplacement) == std::u16string::npos) {
+      text.find(kDefaultCharacter) == std::u16string::npos) {
     return {};
   }
   for (std::size_t i = 0; i < bytes.size();) {
@@ -43,8 +40,8 @@ Undecoded firstUndecodedShiftJis(std::string_view bytes) {
     text.clear();
     seam::fromShiftJis(piece, text);
     if (text.find(kReplacement) != std::u16string::npos) return {i, kReplacement};
-    if (text == std::u16string(1, kWindowsReplacement) && piece != kMiddleDot) {
-      return {i, kWindowsReplacement};
+    if (text == std::u16string(1, kDefaultCharacter) && piece != kMiddleDot) {
+      return {i, kDefaultCharacter};
     }
     i += piece.size();
   }
