@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "commands/framework/command_table.h"
 #include "commands/framework/exceptions.h"
 #include "commands/framework/list_text.h"
 #include "commands/framework/number_conversion.h"
@@ -19,16 +20,6 @@ namespace {
 using orrery::Text;
 using orrery::TextView;
 using orrery::fuzz::FuzzInput;
-
-constexpr TextView kCommands[] = {u"sort",
-                                  u"shuffle",
-                                  u"shuffle_n",
-                                  u"intersection",
-                                  u"difference",
-                                  u"union",
-                                  u"symmetric_difference",
-                                  u"unique",
-                                  u"make_pair"};
 
 // Pieces of item texts: what keys, numbers and pairs are made of, the awkward values
 // at the edges of the number conversions included.
@@ -373,10 +364,7 @@ bool isRegistered(TextView command) {
 void checkCommand(TextView command, const Arguments& args, const Response& r) {
   auto name = args.find(0);
   if (name == args.end() || name->second != command || !isRegistered(command)) return;
-  const std::uint32_t lists =
-      command == u"sort" || command == u"unique" || command == u"shuffle" || command == u"shuffle_n"
-          ? 1
-          : 2;
+  const std::uint32_t lists = orrery::findCommandShape(command)->listArguments;
   if (args.size() <= lists) {
     FUZZ_CHECK(r.status == u"SAORI/1.0 400 Bad Request");
     return;
@@ -400,7 +388,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   orrery::fuzz::ensureLoaded();
   FuzzInput in(data, size);
 
-  const TextView command = kCommands[in.below(std::size(kCommands))];
+  const TextView command = orrery::kCommandShapes[in.below(std::size(orrery::kCommandShapes))].name;
   std::vector<std::pair<std::uint32_t, Text>> arguments;
   arguments.emplace_back(0, Text(command));
   const std::uint32_t count = 1 + in.below(4);

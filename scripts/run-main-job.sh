@@ -11,10 +11,10 @@ cmake -S . -B build/main -G Ninja -DCMAKE_BUILD_TYPE=Release \
 cmake --build build/main --target orrery orrery-call
 
 call=build/main/bin/orrery-call
-echo '$ orrery-call --tool-version'
-"$call" --tool-version
 echo '$ orrery-call --version'
 "$call" --version
+echo '$ orrery-call --get-version'
+"$call" --get-version
 echo '$ orrery-call sort '"'"'10\29\2-3'"'"
 "$call" sort '10\29\2-3'
 echo "orrery-call is $PWD/$call; the module is $(readlink -f build/main/lib/liborrery.so)"

@@ -1,6 +1,6 @@
 #include "call_options.h"
 
-#include "encoding/charset_name.h"
+#include "core_seam.h"
 
 namespace orrery::host {
 
@@ -59,9 +59,9 @@ std::optional<CallOptions> parseCallOptions(const std::vector<std::string>& args
     } else if (name == "--charset") {
       if (!takeValue()) return fail("--charset needs a name");
       // The module's own table decides, so every spelling it reads is taken here too.
-      if (value->empty() || !knownCharsetNamed(*value)) {
-        return fail("unknown charset " + *value + "; the module reads " + knownCharsetSpellings() +
-                    " (any case, _ for -)");
+      if (value->empty() || !seam::knownCharsetNamed(*value)) {
+        return fail("unknown charset " + *value + "; the module reads " +
+                    seam::knownCharsetSpellings() + " (any case, _ for -)");
       }
       o.charset = *value;
     } else if (name == "--output") {
@@ -79,10 +79,11 @@ std::optional<CallOptions> parseCallOptions(const std::vector<std::string>& args
       if (!flag(o.lines)) return fail("--lines takes no value");
     } else if (name == "--raw") {
       if (!flag(raw)) return fail("--raw takes no value");
-    } else if (name == "--version") {
-      if (!flag(versionQuery)) return fail("--version takes no value");
-    } else if (name == "--tool-version") {
-      if (!flag(toolVersion)) return fail("--tool-version takes no value");
+    } else if (name == "--get-version") {
+      if (!flag(versionQuery)) return fail("--get-version takes no value");
+    } else if (name == "--version" || name == "--tool-version") {
+      // --tool-version is the older spelling.
+      if (!flag(toolVersion)) return fail(name + " takes no value");
     } else if (name == "--help" || name == "-h") {
       if (!flag(help)) return fail(name + " takes no value");
     } else {
@@ -95,7 +96,7 @@ std::optional<CallOptions> parseCallOptions(const std::vector<std::string>& args
     return o;
   }
   if (toolVersion) {
-    if (raw || versionQuery || !o.words.empty()) return fail("--tool-version stands alone");
+    if (raw || versionQuery || !o.words.empty()) return fail("--version stands alone");
     o.action = Action::kToolVersion;
     return o;
   }
@@ -109,10 +110,10 @@ std::optional<CallOptions> parseCallOptions(const std::vector<std::string>& args
       return fail("--charset is for the 8-bit entry; it cannot go with --entry w");
     o.entry = Entry::kEightBit;
   }
-  if (raw && versionQuery) return fail("--raw and --version exclude each other");
+  if (raw && versionQuery) return fail("--raw and --get-version exclude each other");
   if (raw || versionQuery) {
     if (!o.words.empty()) {
-      return fail(std::string(raw ? "--raw" : "--version") +
+      return fail(std::string(raw ? "--raw" : "--get-version") +
                   " takes no command or arguments (got " + o.words[0] + ")");
     }
     if (raw && (o.output != Output::kText || o.lines))

@@ -2,12 +2,8 @@
 
 #include <unordered_map>
 
-#include "encoding/charset_name.h"
-#include "encoding/euc_jp.h"
-#include "encoding/iso2022_jp.h"
-#include "encoding/utf8.h"
+#include "core_seam.h"
 #include "list_input.h"
-#include "platform/platform.h"
 #include "request_text.h"
 #include "response_display.h"
 
@@ -19,18 +15,18 @@ namespace {
 std::u16string roundTrip(const std::u16string& character, const std::string& charset) {
   std::string bytes = encodeRequest(character, charset);
   std::string sjis;
-  switch (charsetNamed(charset)) {
-    case RequestCharset::kEucJp:
-      eucJpToShiftJis(bytes, sjis);
+  switch (seam::charsetNamed(charset)) {
+    case seam::Charset::kEucJp:
+      seam::eucJpToShiftJis(bytes, sjis);
       break;
-    case RequestCharset::kIso2022Jp:
-      iso2022JpToShiftJis(bytes, sjis);
+    case seam::Charset::kIso2022Jp:
+      seam::iso2022JpToShiftJis(bytes, sjis);
       break;
     default:
       sjis = std::move(bytes);
   }
   std::u16string back;
-  platform::cp932ToUtf16(sjis, back);
+  seam::fromShiftJis(sjis, back);
   return back;
 }
 
@@ -39,7 +35,7 @@ std::u16string roundTrip(const std::u16string& character, const std::string& cha
 CharsetLoss findCharsetLoss(const std::vector<std::string_view>& arguments,
                             const std::string& charset, std::size_t kept) {
   CharsetLoss loss;
-  if (charsetNamed(charset) == RequestCharset::kUtf8) return loss;
+  if (seam::charsetNamed(charset) == seam::Charset::kUtf8) return loss;
   std::unordered_map<char32_t, bool> kept932;  // by code point: survives the round trip
   std::u16string text;
   for (std::size_t a = 0; a < arguments.size(); ++a) {
@@ -48,18 +44,19 @@ CharsetLoss findCharsetLoss(const std::vector<std::string_view>& arguments,
     std::size_t item = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
       const char16_t c = text[i];
-      if (c == u'\x0002') ++item;
+      if (c == seam::kListSeparator) ++item;
       if (c < 0x80) continue;  // ASCII passes every charset unchanged
-      const bool pair = isHighSurrogate(c) && i + 1 < text.size() && isLowSurrogate(text[i + 1]);
+      const bool pair =
+          seam::isHighSurrogate(c) && i + 1 < text.size() && seam::isLowSurrogate(text[i + 1]);
       const std::u16string character = text.substr(i, pair ? 2 : 1);
-      const char32_t key = pair ? surrogatePairCodePoint(c, text[i + 1]) : c;
+      const char32_t key = pair ? seam::surrogatePairCodePoint(c, text[i + 1]) : c;
       i += pair ? 1 : 0;
       auto [found, added] = kept932.try_emplace(key, false);
       if (added) found->second = roundTrip(character, charset) == character;
       if (found->second) continue;
       if (++loss.count <= kept) {
         std::string bytes;
-        encodeUtf8(character, bytes);
+        seam::appendUtf8(character, bytes);
         LostCharacter lost{a, item, {}};
         appendShown(lost.character, bytes);
         loss.first.push_back(std::move(lost));

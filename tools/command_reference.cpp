@@ -1,6 +1,6 @@
 #include "command_reference.h"
 
-#include "command_shapes.h"
+#include "core_seam.h"
 #include "markdown_text.h"
 
 namespace orrery::host {
@@ -39,10 +39,33 @@ std::optional<Language> localeLanguage(const std::function<const char*(const cha
   return std::nullopt;
 }
 
+std::string localeTextCharset(const std::function<const char*(const char*)>& environment) {
+  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* value = environment(name);
+    if (value == nullptr || *value == '\0') continue;
+    // language_TERRITORY.codeset@modifier
+    std::string_view codeset(value);
+    const std::size_t dot = codeset.find('.');
+    if (dot == std::string_view::npos) return {};
+    codeset = codeset.substr(dot + 1);
+    codeset = codeset.substr(0, codeset.find('@'));
+    switch (seam::knownCharsetNamed(codeset).value_or(seam::Charset::kUtf8)) {
+      case seam::Charset::kShiftJis:
+        return "Shift_JIS";
+      case seam::Charset::kEucJp:
+        return "EUC-JP";
+      default:
+        return {};
+    }
+  }
+  return {};
+}
+
 std::string commandSummaries() {
   constexpr std::string_view kSynopsis = "\n    orrery-call ";
   std::string out;
-  for (const std::string& name : commandNames()) {
+  for (const seam::CommandShape& command : seam::commandShapes()) {
+    const std::string& name = command.name;
     const std::string_view section = commandSection(name);
     // The section's first paragraph is its summary; its first indented line the synopsis.
     const std::size_t heading = section.find('\n');

@@ -24,6 +24,11 @@ std::string_view commandSection(std::string_view name, Language language = Langu
 // Empty when none is set (the caller may then ask the system).
 std::optional<Language> localeLanguage(const std::function<const char*(const char*)>& environment);
 
+// The charset the user's terminal takes, `environment` being getenv: "Shift_JIS" or
+// "EUC-JP" when the first of LC_ALL, LC_CTYPE and LANG that is set names one of them as
+// its codeset (ja_JP.SJIS, ja_JP.eucJP), else empty: UTF-8 is written.
+std::string localeTextCharset(const std::function<const char*(const char*)>& environment);
+
 // For each command: its synopsis and its one-line summary, indented for --help.
 std::string commandSummaries();
 

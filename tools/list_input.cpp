@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "encoding/utf8.h"
+#include "core_seam.h"
 
 #ifdef _WIN32
 #include <sys/stat.h>
@@ -21,21 +21,6 @@ int hexDigit(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
-}
-
-// Writes code point `cp` (below 0x10000, surrogates included) as UTF-8 at `p`.
-char* putUnit(char* p, unsigned cp) {
-  if (cp < 0x80) {
-    *p++ = static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    *p++ = static_cast<char>(0xC0 | (cp >> 6));
-    *p++ = static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    *p++ = static_cast<char>(0xE0 | (cp >> 12));
-    *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    *p++ = static_cast<char>(0x80 | (cp & 0x3F));
-  }
-  return p;
 }
 
 }  // namespace
@@ -99,10 +84,10 @@ std::size_t unescapeInPlace(std::string& bytes, std::size_t begin, std::size_t e
     r += 2;
     switch (c) {
       case '1':
-        base[w++] = '\x01';
+        base[w++] = seam::kPairSeparatorByte;
         break;
       case '2':
-        base[w++] = '\x02';
+        base[w++] = seam::kListSeparatorByte;
         break;
       case '\\':
         base[w++] = '\\';
@@ -126,7 +111,8 @@ std::size_t unescapeInPlace(std::string& bytes, std::size_t begin, std::size_t e
           v = v << 4 | static_cast<unsigned>(d);
         }
         r += digits;
-        w = static_cast<std::size_t>(putUnit(base + w, v) - base);
+        w = static_cast<std::size_t>(seam::writeUtf8Unit(static_cast<char16_t>(v), base + w) -
+                                     base);
         break;
       }
       default:
@@ -148,19 +134,19 @@ std::size_t linesToItems(std::string& bytes, std::size_t begin, std::size_t end)
     if (w != r) std::memmove(base + w, base + r, lineEnd - r);
     w += lineEnd - r;
     if (lf == end) break;
-    base[w++] = '\x02';
+    base[w++] = seam::kListSeparatorByte;
     r = lf + 1;
   }
   return w;
 }
 
-std::FILE* openForReading(const std::string& path) {
+File openForReading(const std::string& path) {
 #ifdef _WIN32
   std::u16string wide;
   appendUtf16(path, wide);
-  return _wfopen(reinterpret_cast<const wchar_t*>(wide.c_str()), L"rb");
+  return File(_wfopen(reinterpret_cast<const wchar_t*>(wide.c_str()), L"rb"));
 #else
-  return std::fopen(path.c_str(), "rb");
+  return File(std::fopen(path.c_str(), "rb"));
 #endif
 }
 
@@ -220,7 +206,7 @@ std::size_t prepareArgument(std::string& bytes, std::size_t begin, std::size_t e
 void appendUtf16(std::string_view bytes, std::u16string& out) {
   // The module's decoder skips a leading byte-order mark; an argument keeps its own.
   if (bytes.starts_with("\xEF\xBB\xBF")) out.push_back(u'\xFEFF');
-  decodeUtf8(bytes, out);
+  seam::decodeUtf8(bytes, out);
 }
 
 }  // namespace orrery::host

@@ -5,6 +5,7 @@
 // module's UTF-8 decoder reads that form back as the same code unit.
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -28,8 +29,14 @@ bool appendFile(std::FILE* file, std::size_t sizeHint, std::string& out);
 // The size of a regular file, 0 when unknown (a pipe, a terminal).
 std::size_t fileSize(std::FILE* file);
 
-// Opens a UTF-8 path for reading in binary mode.
-std::FILE* openForReading(const std::string& path);
+// A file that closes itself.
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens a UTF-8 path for reading in binary mode; null when it cannot.
+File openForReading(const std::string& path);
 
 // Where an argument's text came from: a command-line word, @FILE (escapes apply) or
 // @@FILE (read literally, no escapes).

@@ -143,7 +143,9 @@ std::string plainInline(std::string_view line) {
         const std::string_view code = line.substr(i + 1, close - i - 1);
         // A span that begins or ends with a blank keeps it visible in quotes.
         const bool quote = code.empty() || code.front() == ' ' || code.back() == ' ';
-        out += quote ? "\"" + std::string(code) + "\"" : std::string(code);
+        if (quote) out += '"';
+        out += code;
+        if (quote) out += '"';
         i = close;
         continue;
       }

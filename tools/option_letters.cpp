@@ -1,7 +1,6 @@
 #include "option_letters.h"
 
-#include "command_shapes.h"
-#include "encoding/utf8.h"
+#include "core_seam.h"
 #include "list_input.h"
 #include "response_display.h"
 
@@ -30,7 +29,7 @@ std::string spaced(std::u16string_view letters) {
 
 std::string ignoredOptionsNote(const std::vector<std::string_view>& arguments) {
   if (arguments.empty()) return {};
-  const CommandShape* command = findCommandShape(arguments[0]);
+  const seam::CommandShape* command = seam::findCommandShape(arguments[0]);
   if (command == nullptr) return {};
   const std::string name(command->name);
   std::vector<std::string> parts;
@@ -41,14 +40,14 @@ std::string ignoredOptionsNote(const std::vector<std::string_view>& arguments) {
     appendUtf16(optionsText, options);
     std::u16string ignored;
     for (char16_t c : options) {
-      if (isSeparator(c) || command->letters.find(c) != std::u16string_view::npos) continue;
+      if (isSeparator(c) || command->letters.find(c) != std::u16string::npos) continue;
       if (ignored.find(c) == std::u16string::npos) ignored.push_back(c);
     }
     if (!ignored.empty()) {
       std::string list;
       for (char16_t c : ignored) {
         std::string letter;
-        encodeUtf8(std::u16string_view(&c, 1), letter);
+        seam::appendUtf8(std::u16string_view(&c, 1), letter);
         list += (list.empty() ? "" : ", ") + quoted(letter);
       }
       parts.push_back(name + " ignores " + list + " in its options " + quoted(optionsText) +

@@ -6,14 +6,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "command_shapes.h"
-#include "commands/framework/exceptions.h"
-#include "commands/framework/number_conversion.h"
-#include "commands/lists/shuffle_n_command.h"
-#include "commands/sort/float_conversion.h"
-#include "encoding/utf8.h"
-#include "platform/platform.h"
-#include "protocol/char_class.h"
+#include "core_seam.h"
 #include "response_display.h"
 
 namespace orrery::host {
@@ -23,7 +16,7 @@ constexpr std::size_t kShownLength = 60;
 
 std::string shown(std::u16string_view text) {
   std::string bytes;
-  encodeUtf8(text, bytes);
+  seam::appendUtf8(text, bytes);
   return quotedExcerpt(bytes, kShownLength);
 }
 
@@ -36,35 +29,26 @@ std::string asciiCommand(const std::u16string& text) {
   return out;
 }
 
-bool endsInBlank(std::u16string_view text) { return !text.empty() && isNumberSpace(text.back()); }
-
-template <typename Convert>
-bool converts(std::u16string_view text, Convert convert) {
-  try {
-    convert(text);
-    return true;
-  } catch (const ConvExcep&) {
-    return false;
-  }
+bool endsInBlank(std::u16string_view text) {
+  return !text.empty() && seam::isNumberBlank(text.back());
 }
 
-bool isInteger(std::u16string_view text) {
-  return converts(text, [](std::u16string_view t) { return toInteger(t); });
-}
+bool isInteger(std::u16string_view text) { return seam::integerValue(text).has_value(); }
 
 std::string joinedNames() {
   std::string out;
-  for (const std::string& name : commandNames()) out += (out.empty() ? "" : ", ") + name;
+  for (const seam::CommandShape& c : seam::commandShapes())
+    out += (out.empty() ? "" : ", ") + c.name;
   return out;
 }
 
 // Whether `text` is a float key with `point` as its decimal point: the text is mapped
 // onto the point the conversion reads, so hints can be worked out for any locale.
 bool isFloat(std::u16string_view text, char16_t point) {
-  const char16_t own = platform::decimalPoint();
+  const char16_t own = seam::decimalPoint();
   std::u16string mapped(text);
   for (char16_t& c : mapped) c = c == point ? own : c == own ? u'x' : c;
-  return converts(mapped, [](std::u16string_view t) { return toFloat(t); });
+  return seam::isFloatValue(mapped);
 }
 
 bool hasFullWidthDigit(std::u16string_view text) {
@@ -76,7 +60,7 @@ bool hasFullWidthDigit(std::u16string_view text) {
 
 std::string utf8(char16_t c) {
   std::string out;
-  encodeUtf8(std::u16string_view(&c, 1), out);
+  seam::appendUtf8(std::u16string_view(&c, 1), out);
   return out;
 }
 
@@ -87,18 +71,17 @@ std::string itemLabel(std::size_t index) {
 }
 
 std::string sortHint(const std::vector<std::u16string>& words, const NumericLocale& locale) {
-  const std::u16string_view options = words.size() > 2 ? std::u16string_view(words[2]) : u"";
-  if (options.find(u'S') != std::u16string_view::npos) return {};
-  const bool floatKeys = options.find(u'F') != std::u16string_view::npos;
-  if (!floatKeys && options.find(u'L') != std::u16string_view::npos) return {};
+  const seam::SortKey key = seam::sortKeyOf(words.size() > 2 ? std::u16string_view(words[2]) : u"");
+  if (key == seam::SortKey::kText || key == seam::SortKey::kLength) return {};
+  const bool floatKeys = key == seam::SortKey::kFloat;
   const std::string point =
       "the decimal point here is `" + utf8(locale.decimalPoint) + "`, from " + locale.source;
   std::u16string_view list = words[1];
   std::size_t index = 0;
   while (!list.empty()) {
-    const std::size_t sep = list.find(u'\x0002');
+    const std::size_t sep = list.find(seam::kListSeparator);
     const std::u16string_view item = list.substr(0, sep);
-    const std::u16string_view key = item.substr(0, item.find(u'\x0001'));
+    const std::u16string_view key = item.substr(0, item.find(seam::kPairSeparator));
     if (!(floatKeys ? isFloat(key, locale.decimalPoint) : isInteger(key))) {
       const std::string where = itemLabel(index) + " " + shown(key);
       if (endsInBlank(key))
@@ -136,8 +119,8 @@ std::string sortHint(const std::vector<std::u16string>& words, const NumericLoca
 
 std::size_t itemCount(std::u16string_view list) {
   std::size_t count = 0;
-  for (char16_t c : list) count += c == u'\x0002';
-  return count + (!list.empty() && list.back() != u'\x0002');
+  for (char16_t c : list) count += c == seam::kListSeparator;
+  return count + (!list.empty() && list.back() != seam::kListSeparator);
 }
 
 std::string shuffleNHint(const std::vector<std::u16string>& words) {
@@ -156,20 +139,25 @@ std::string shuffleNHint(const std::vector<std::u16string>& words) {
   }
   auto value = [&](std::size_t k, std::int64_t fallback) {
     const std::u16string* text = k == 1 ? &words[1] : argument(k);
-    return text == nullptr ? fallback : static_cast<std::int64_t>(toInteger(*text));
+    return text == nullptr ? fallback : *seam::integerValue(*text);
   };
   const std::int64_t end = value(1, 0), start = value(2, 0), step = value(3, 1);
-  if (end < start) {
-    return "shuffle_n: the end " + std::to_string(end) + " is below the start " +
-           std::to_string(start);
-  }
-  if (step < 1) return "shuffle_n: the step " + std::to_string(step) + " is below 1";
-  const std::int64_t limit = (end - start) / step;
-  const std::int64_t count = argument(4) == nullptr ? limit : std::min(value(4, 0), limit);
-  if (count < 0) return "shuffle_n: the count " + std::to_string(value(4, 0)) + " is negative";
-  if (count > ShuffleNCommand::kMaxCount) {
-    return "shuffle_n: the answer would hold " + std::to_string(count) +
-           " values, more than 2^24 (16777216)";
+  const std::optional<std::int64_t> count =
+      argument(4) == nullptr ? std::nullopt : std::optional<std::int64_t>(value(4, 0));
+  const seam::ShuffleNRange range = seam::shuffleNRange(end, start, step, count);
+  switch (range.refusal) {
+    case seam::ShuffleNRefusal::kEndBelowStart:
+      return "shuffle_n: the end " + std::to_string(end) + " is below the start " +
+             std::to_string(start);
+    case seam::ShuffleNRefusal::kStepBelowOne:
+      return "shuffle_n: the step " + std::to_string(step) + " is below 1";
+    case seam::ShuffleNRefusal::kNegativeCount:
+      return "shuffle_n: the count " + std::to_string(*count) + " is negative";
+    case seam::ShuffleNRefusal::kTooMany:
+      return "shuffle_n: the answer would hold " + std::to_string(range.count) +
+             " values, more than 2^24 (" + std::to_string(seam::shuffleNMaxCount()) + ")";
+    case seam::ShuffleNRefusal::kNone:
+      break;
   }
   return {};
 }
@@ -197,10 +185,10 @@ bool refusalDependsOnContent(const std::vector<std::string>& words) {
   // Text and length keys never fail; options from a file are not known yet.
   const std::string options = words.size() > 2 ? words[2] : "";
   if (options.starts_with('@')) return true;
-  const bool text = options.find('S') != std::string::npos;
-  const bool length =
-      options.find('L') != std::string::npos && options.find('F') == std::string::npos;
-  return !text && !length;
+  std::u16string letters;
+  seam::decodeUtf8(options, letters);
+  const seam::SortKey key = seam::sortKeyOf(letters);
+  return key != seam::SortKey::kText && key != seam::SortKey::kLength;
 }
 
 std::string refusalHint(const std::vector<std::u16string>& words, const NumericLocale& locale) {
@@ -208,7 +196,8 @@ std::string refusalHint(const std::vector<std::u16string>& words, const NumericL
   const std::string command = asciiCommand(words[0]);
   bool known = false;
   std::string sameLetters;
-  for (const std::string& name : commandNames()) {
+  for (const seam::CommandShape& c : seam::commandShapes()) {
+    const std::string& name = c.name;
     known = known || name == command;
     if (name.size() == command.size() &&
         std::equal(name.begin(), name.end(), command.begin(), [](char a, char b) {
@@ -223,7 +212,7 @@ std::string refusalHint(const std::vector<std::u16string>& words, const NumericL
     if (!sameLetters.empty()) return head + "; commands are case-sensitive: " + joinedNames();
     return head + "; commands are: " + joinedNames();
   }
-  const std::size_t needed = findCommandShape(command)->listArguments;
+  const std::size_t needed = seam::findCommandShape(command)->listArguments;
   if (words.size() <= needed) {
     return command + " needs " + std::to_string(needed) +
            (needed == 1 ? " argument" : " arguments") + " after its name; the request has " +

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "core_seam.h"
+
 namespace orrery::host {
 namespace {
 
@@ -52,10 +54,10 @@ void appendShown(std::string& out, std::string_view text) {
       case '\r':
         out += "\\r";
         break;
-      case 0x01:
+      case seam::kPairSeparatorByte:
         out += "\\1";
         break;
-      case 0x02:
+      case seam::kListSeparatorByte:
         out += "\\2";
         break;
       case 0xC2:
@@ -117,7 +119,7 @@ void showLines(std::string_view response, OutputSink& out) {
       // The Result is a joined list: every item is followed by U+0002.
       line.remove_prefix(kResult.size());
       while (!line.empty()) {
-        const std::size_t sep = line.find('\x02');
+        const std::size_t sep = line.find(seam::kListSeparatorByte);
         appendShown(out.buffer(), line.substr(0, sep));
         out.buffer().push_back('\n');
         out.maybeFlush();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "module_fixture.h"
+#include "request_text.h"
 
 namespace orrery::test {
 namespace {
@@ -20,11 +21,9 @@ std::string separators(std::string text) {
 }
 
 std::string requestText(const std::vector<std::string>& arguments) {
-  std::string text = "EXECUTE SAORI/1.0\r\n";
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    text += "Argument" + std::to_string(i) + ": " + separators(arguments[i]) + "\r\n";
-  }
-  return text + "\r\n";
+  std::vector<std::string> texts;
+  for (const std::string& argument : arguments) texts.push_back(separators(argument));
+  return host::executeRequest(std::vector<std::string_view>(texts.begin(), texts.end()));
 }
 
 std::string responseText(const std::string& status, const std::string& result,

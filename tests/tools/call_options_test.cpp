@@ -27,6 +27,7 @@ TEST(CallOptions, ReadsOptionsAnywhereAndRefusesWhatItCannotUse) {
       {"unknown long option after the command", {"sort", "--sorted"}, false, {}},
       {"missing value", {"sort", "a", "--module"}, false, {}},
       {"value for a flag", {"--raw=yes"}, false, {}},
+      {"words after --get-version", {"--get-version", "sort"}, false, {}},
       {"words after --version", {"--version", "sort"}, false, {}},
       {"charset with the wide entry",
        {"--entry", "w", "--charset", "UTF-8", "sort", "a"},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "command_reference.h"
 
@@ -69,8 +70,19 @@ TEST(MarkdownToText, NoMarkupIsLeftInAnyCommandSection) {
   }
 }
 
+using Env = std::vector<std::pair<const char*, const char*>>;
+
+// getenv over the variables of `env`.
+std::function<const char*(const char*)> lookUpIn(const Env& env) {
+  return [&env](const char* name) -> const char* {
+    for (const auto& [key, value] : env) {
+      if (std::string_view(key) == name) return value;
+    }
+    return nullptr;
+  };
+}
+
 TEST(LocaleLanguage, FollowsTheMessagesLocale) {
-  using Env = std::vector<std::pair<const char*, const char*>>;
   const std::pair<Env, std::optional<Language>> cases[] = {
       {{{"LANG", "ja_JP.UTF-8"}}, Language::kJapanese},
       {{{"LC_ALL", "C"}, {"LANG", "ja_JP.UTF-8"}}, Language::kEnglish},
@@ -78,15 +90,19 @@ TEST(LocaleLanguage, FollowsTheMessagesLocale) {
       {{{"LANG", "de_DE.UTF-8"}}, Language::kEnglish},
       {{}, std::nullopt},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(localeLanguage([&](const char* name) -> const char* {
-                for (const auto& [key, value] : c.first) {
-                  if (std::string_view(key) == name) return value;
-                }
-                return nullptr;
-              }),
-              c.second);
-  }
+  for (const auto& [env, language] : cases) EXPECT_EQ(localeLanguage(lookUpIn(env)), language);
+}
+
+// Help follows a Japanese terminal's charset; UTF-8 and other codesets get UTF-8.
+TEST(LocaleTextCharset, FollowsTheCharacterLocale) {
+  const std::pair<Env, std::string> cases[] = {
+      {{{"LANG", "ja_JP.eucJP"}}, "EUC-JP"},
+      {{{"LC_ALL", "ja_JP.SJIS"}, {"LANG", "ja_JP.UTF-8"}}, "Shift_JIS"},
+      {{{"LC_CTYPE", "ja_JP.UTF-8@x"}, {"LANG", "ja_JP.eucJP"}}, ""},
+      {{{"LANG", "de_DE.ISO-8859-1"}}, ""},
+      {{{"LANG", "C"}}, ""},
+  };
+  for (const auto& [env, charset] : cases) EXPECT_EQ(localeTextCharset(lookUpIn(env)), charset);
 }
 
 }  // namespace

@@ -77,6 +77,13 @@ expect(NAME "--raw 8-bit, 400" ARGS --entry=8 --raw INPUT ${DATA}/sort_without_l
        OUT_MATCH "^SAORI/1.0 400 Bad Request\n" NO_ERR)
 expect(NAME "--raw wide, 204" ARGS --raw INPUT ${DATA}/version_request.utf16le RC 0)
 expect(NAME "--raw wide, 400" ARGS --raw INPUT ${DATA}/sort_without_list.utf16le RC 1 NO_ERR)
+# What the module refuses or changes without a word, named for a request sent raw.
+expect(NAME "--raw with LF line ends" ARGS --entry 8 --raw INPUT ${DATA}/version_request_lf.txt RC 1
+       ERR "lines end in LF alone; every line of a request ends in CR LF")
+expect(NAME "--raw with bad UTF-8" ARGS --entry 8 --raw INPUT ${DATA}/sort_bad_utf8.txt RC 1
+       ERR "byte 0xFF at offset 64 of the request is not UTF-8")
+expect(NAME "--raw with bad Shift_JIS" ARGS --entry 8 --raw INPUT ${DATA}/sort_bad_shift_jis.sjis RC 0
+       ERR "byte 0x85 at offset 50 of the request is not Shift_JIS")
 expect(NAME "--output raw 400" ARGS --output raw SORT a RC 1)
 expect(NAME "--output lines 400" ARGS sort x --output lines RC 1 OUT "")
 
@@ -84,7 +91,7 @@ expect(NAME "--output lines 400" ARGS sort x --output lines RC 1 OUT "")
 # One line each: the cause, then where to read more.
 expect(NAME "unknown leading word" ARGS -x sort a RC 2 ERR "^orrery-call: unknown option -x; see orrery-call --help\n$")
 expect(NAME "unknown option after the command" ARGS sort a --frobnicate RC 2 ERR "unknown option")
-expect(NAME "words after --version" ARGS --version sort RC 2 ERR "--version takes no command")
+expect(NAME "words after --get-version" ARGS --get-version sort RC 2 ERR "--get-version takes no command")
 expect(NAME "words after --raw" ARGS --raw extra RC 2 ERR "--raw takes no command")
 expect(NAME "--charset with --entry w" ARGS --charset UTF-8 --entry w sort a RC 2
        ERR "cannot go with --entry w")
@@ -191,6 +198,8 @@ expect(NAME "help sort" ARGS help sort RC 0 OUT_MATCH "^sort\n----\n.*\n  S +key
 expect(NAME "help in Japanese for a Japanese locale" ARGS help shuffle ENV LC_ALL=ja_JP.UTF-8 RC 0
        OUT_MATCH "^shuffle\n-------\n\nリストの項目")
 expect(NAME "help for an unknown command" ARGS help SORT RC 2 ERR "commands are case-sensitive")
+expect(NAME "help for a name outside ASCII" ARGS help リスト ENV LC_ALL=C.UTF-8 RC 2 ERR "no command named `リスト`")
+expect(NAME "--version" ARGS --version RC 0 OUT_MATCH "^orrery-call [0-9]+\\.[0-9]+\\.[0-9]+\nOrrery [0-9]")
 expect(NAME "--tool-version" ARGS --tool-version RC 0 OUT_MATCH "^orrery-call [0-9]+\\.[0-9]+\\.[0-9]+\nOrrery [0-9]")
 
 if(failures GREATER 0)

@@ -1,5 +1,6 @@
 #include "commands/lists/make_pair_command.h"
 
+#include "commands/framework/command_table.h"
 #include "commands/framework/list_text.h"
 #include "commands/framework/options.h"
 
@@ -35,7 +36,7 @@ bool MakePairCommand::execute(SaoriRequest& record) {
   // The two lists are walked side by side a batch at a time, so no list of all items
   // is built.
   const std::size_t codeUnits = first.codeUnits + first.items + second.codeUnits;
-  const bool joined = hasOption(options, u's');
+  const bool joined = hasOption(options, optionLetter(u"make_pair", u's'));
   if (joined) {
     record.result.reserve(record.result.size() + codeUnits + first.items);
   } else {

@@ -7,9 +7,11 @@
 #include <utility>
 #include <vector>
 
+#include "commands/framework/command_table.h"
 #include "commands/framework/exceptions.h"
 #include "commands/framework/number_conversion.h"
 #include "commands/framework/options.h"
+#include "commands/lists/shuffle_n_range.h"
 #include "protocol/decimal_format.h"
 
 namespace orrery {
@@ -97,22 +99,18 @@ class PositionDraw {
 
 bool ShuffleNCommand::execute(SaoriRequest& record) {
   try {
-    // 64-bit arithmetic: the difference of two 32-bit values, and the value after the
-    // last one, may leave the 32-bit range.
     const std::int64_t end = toInteger(record.argument(1));
     const std::int64_t start = optionalInteger(record, 2, 0);
     const std::int64_t step = optionalInteger(record, 3, 1);
-    if (end < start) throw eBadreq{};
-    if (step < 1) throw eBadreq{};
-    const std::int64_t limit = (end - start) / step;
-    // One value more than limit when step does not divide end − start; at most 2^32 − 1.
-    const std::int64_t length = (end - start + step - 1) / step;
-    std::int64_t count = optionalInteger(record, 4, limit);
-    if (count < 0) throw eBadreq{};
-    count = std::min(count, limit);
-    if (count > kMaxCount) throw eBadreq{};
+    const std::optional<TextView> countText = optionalArgument(record, 4);
+    const ShuffleNDraw range =
+        shuffleNDraw(end, start, step,
+                     countText ? std::optional<std::int64_t>(toInteger(*countText)) : std::nullopt);
+    if (range.refusal != ShuffleNRefusal::kNone) throw eBadreq{};
+    const std::int64_t length = range.length;
+    const std::int64_t count = range.count;
     const std::optional<TextView> options = optionalArgument(record, 5);
-    const bool joined = options && hasOption(*options, u's');
+    const bool joined = options && hasOption(*options, optionLetter(u"shuffle_n", u's'));
 
     PositionDraw draw(static_cast<std::uint32_t>(length), static_cast<std::size_t>(count));
     const std::span<const std::uint32_t> positions = draw.run(source_);

@@ -3,6 +3,7 @@
 
 #include "commands/framework/request_entry.h"
 #include "commands/lists/random_source.h"
+#include "commands/lists/shuffle_n_range.h"
 
 namespace orrery {
 
@@ -11,9 +12,7 @@ namespace orrery {
 // options ("s": one joined Result instead of Values).
 class ShuffleNCommand : public IRequestEntry {
  public:
-  // Most values one answer carries; a larger count is refused before anything is drawn.
-  // The range itself may be as long as 32-bit numbers allow: it is never held.
-  static constexpr std::int64_t kMaxCount = std::int64_t{1} << 24;
+  static constexpr std::int64_t kMaxCount = kShuffleNMaxCount;
 
   // Seeded with the default seed.
   ShuffleNCommand() = default;

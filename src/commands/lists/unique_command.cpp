@@ -30,7 +30,7 @@ bool UniqueCommand::execute(SaoriRequest& record) {
   try {
     const TextView options = record.argumentCount() > 2 ? TextView(record.argument(2)) : TextView();
     const ValueKind kind = valueKindPreferringSecondPart(options);
-    ItemWriter writer(record, kind, hasOption(options, u's'));
+    ItemWriter writer(record, kind, hasOption(options, optionLetter(u"unique", u's')));
     const OrderedStore<StringKey> store(record.argument(1));
     const std::vector<std::uint32_t> chosen = firstOfEachKey(store);
     writer.writeAll(chosen.size(), [&](std::size_t i) {

@@ -66,7 +66,7 @@ bool SetCommand::execute(SaoriRequest& record) {
   try {
     const TextView options = record.argumentCount() > 3 ? TextView(record.argument(3)) : TextView();
     const ValueKind kind = valueKindPreferringSecondPart(options);
-    ItemWriter writer(record, kind, hasOption(options, u's'));
+    ItemWriter writer(record, kind, hasOption(options, optionLetter(u"union", u's')));
     Store::Scratch scratch;
     const Store first(record.argument(1), scratch);
     const Store second(record.argument(2), scratch);

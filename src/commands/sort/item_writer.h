@@ -3,6 +3,7 @@
 // into Result. Used in two passes: measure every item, reserve once, then write.
 #include <cstdint>
 
+#include "commands/framework/command_table.h"
 #include "commands/framework/options.h"
 #include "commands/sort/keyed_list_reader.h"
 #include "protocol/decimal_format.h"
@@ -21,9 +22,16 @@ enum class ValueKind {
 
 // The value kind of unique and the set commands: there "V" wins over "P", the
 // opposite of sort's priority.
+// They share their letters, so unique's row stands for all five.
+static_assert([] {
+  for (TextView name : {u"intersection", u"difference", u"union", u"symmetric_difference"}) {
+    if (findCommandShape(name)->letters != findCommandShape(u"unique")->letters) return false;
+  }
+  return true;
+}());
 inline ValueKind valueKindPreferringSecondPart(TextView options) {
-  if (hasOption(options, u'V')) return ValueKind::kSecondPart;
-  if (hasOption(options, u'P')) return ValueKind::kPair;
+  if (hasOption(options, optionLetter(u"unique", u'V'))) return ValueKind::kSecondPart;
+  if (hasOption(options, optionLetter(u"unique", u'P'))) return ValueKind::kPair;
   return ValueKind::kFirstPart;
 }
 

@@ -1,13 +1,13 @@
 #include "commands/sort/sort_command.h"
 
+#include "commands/framework/command_table.h"
 #include "commands/framework/options.h"
 #include "commands/sort/item_writer.h"
 #include "commands/sort/ordered_store.h"
+#include "commands/sort/sort_key.h"
 
 namespace orrery {
 namespace {
-
-enum class KeyKind { kString, kFloat, kLength, kInteger };
 
 struct SortOptions {
   KeyKind key = KeyKind::kInteger;
@@ -18,23 +18,17 @@ struct SortOptions {
 
 SortOptions readOptions(TextView text) {
   SortOptions o;
-  if (hasOption(text, u'S')) {
-    o.key = KeyKind::kString;
-  } else if (hasOption(text, u'F')) {
-    o.key = KeyKind::kFloat;
-  } else if (hasOption(text, u'L')) {
-    o.key = KeyKind::kLength;
-  }
+  o.key = sortKeyKind(text);
   // Whole items win over second parts here; the set commands rank them the other way.
-  if (hasOption(text, u'P')) {
+  if (hasOption(text, optionLetter(u"sort", u'P'))) {
     o.value = ValueKind::kPair;
-  } else if (hasOption(text, u'V')) {
+  } else if (hasOption(text, optionLetter(u"sort", u'V'))) {
     o.value = ValueKind::kSecondPart;
-  } else if (hasOption(text, u'A')) {
+  } else if (hasOption(text, optionLetter(u"sort", u'A'))) {
     o.value = ValueKind::kIndex;
   }
-  o.joined = hasOption(text, u's');
-  o.reversed = hasOption(text, u'R');
+  o.joined = hasOption(text, optionLetter(u"sort", u's'));
+  o.reversed = hasOption(text, optionLetter(u"sort", u'R'));
   return o;
 }
 
