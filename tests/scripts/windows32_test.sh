@@ -6,7 +6,7 @@
 # in for. Then the emulated route: its fallback, a failure after the emulated start that
 # must not fall back, and that nothing of it is left once it ends.
 set -uo pipefail
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../.." || exit 1
 source scripts/lib/windows32.sh
 unset ORRERY_EMULATE_32 ORRERY_PROBE_32 # the cases below set them where they need them
 
@@ -47,7 +47,7 @@ echo "this machine ${kind[$real]}; stood in for a machine that" \
 # Without the emulator, the refusing kinds of machine take the symbol route.
 real_qemu=$orrery_qemu_i386
 orrery_qemu_i386=$scratch/no-qemu
-declare -A route=([runs]=native [refused]=symbols [none]=)
+declare -A route=([runs]=native [refused]=symbols [none]="")
 rows=( # name | program | its answer
   "real 32-bit loader|$loader|$real"
   "loader that runs|$scratch/runs|runs"
