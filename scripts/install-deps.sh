@@ -75,9 +75,7 @@ install_missing "${packages[@]}"
 
 # The probe needs wine32 installed, so this comes second.
 if [ "$want" = all ]; then
-  runs32=0
-  orrery_runs_32bit 2>/dev/null || runs32=$?
-  if [ "$runs32" -eq 1 ] || [ "${ORRERY_EMULATE_32:-0}" = 1 ]; then
+  if [ "$(orrery_probe_32bit 2>/dev/null)" = refused ] || [ "${ORRERY_EMULATE_32:-0}" = 1 ]; then
     install_missing qemu-user-static
   fi
 fi

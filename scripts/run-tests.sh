@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: native (g++), native under AddressSanitizer and
 # UndefinedBehaviorSanitizer (clang), the 32-bit Windows DLL and the 64-bit Windows DLL,
-# each with its tests under Wine of its width. Each leg ends with ctest's summary.
+# each with its tests under Wine of its width. Each leg is a workflow preset and ends with
+# ctest's summary.
 #
 # Whether this machine runs 32-bit programs is learnt by running one. Where it does not,
 # the 32-bit leg runs under qemu-i386-static, registered for i386 programs in a private
@@ -13,7 +14,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib/windows32.sh
-source scripts/lib/wine-servers.sh
 
 scripts/install-deps.sh all
 
@@ -22,22 +22,14 @@ git ls-files -- '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 echo "== 32-bit decision"
 bash tests/scripts/windows32_test.sh
-runs32=0
-orrery_runs_32bit || runs32=$?
-[ "$runs32" -le 1 ] || exit 1
-[ "$runs32" -eq 0 ] || echo "this kernel cannot run 32-bit programs"
-route32=$(orrery_route_32bit "$runs32")
-case $route32 in
-  native) echo "legs: native, sanitize, windows (all tests, natively), windows64" ;;
-  emulated) echo "legs: native, sanitize, windows (all tests, under qemu-i386-static), windows64" ;;
-  *)
-    echo "legs: native, sanitize, windows (build and symbol check only), windows64"
-    echo "32-bit emulation could not be set up, failed step: ${route32#symbols: }"
-    ;;
-esac
-
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-trap orrery_stop_wine_servers EXIT
+probed32=$(orrery_probe_32bit)
+[ "$probed32" = runs ] || echo "this kernel cannot run 32-bit programs"
+route32=$(orrery_route_32bit "$probed32")
+declare -A plan=([native]="all tests, natively" [emulated]="all tests, under qemu-i386-static"
+  [symbols]="build and symbol check only")
+echo "legs: native, sanitize, windows (${plan[$route32]}), windows64"
+# An interrupted Windows leg skips its fixture's stop: stop what it left running.
+trap 'for leg in windows windows64; do ctest --preset $leg -R "^wine_server_stop$" &>/dev/null; done' EXIT
 
 for leg in native sanitize; do
   echo "== $leg"
@@ -45,15 +37,8 @@ for leg in native sanitize; do
 done
 
 echo "== windows (32-bit DLL)"
-cmake --preset windows
-cmake --build --preset windows
 orrery_test_windows32 "$route32"
-if [ "$route32" = emulated ]; then
-  orrery_check_32bit_after "$runs32"
-fi
+[ "$route32" != emulated ] || orrery_check_32bit_after "$probed32"
 
 echo "== windows64 (64-bit DLL)"
-cmake --preset windows64
-cmake --build --preset windows64
-orrery_start_wine_server /usr/lib/wine/wine64 build/wine-prefix-64 win64
-ctest --preset windows64
+cmake --workflow --preset windows64
