@@ -67,8 +67,8 @@ bool SetCommand::execute(SaoriRequest& record) {
     const TextView options = record.argumentCount() > 3 ? TextView(record.argument(3)) : TextView();
     const ValueKind kind = valueKindPreferringSecondPart(options);
     ItemWriter writer(record, kind, hasOption(options, u's'));
-    const Store first(record.argument(1));
-    const Store second(record.argument(2));
+    const Store first(record.argument(1), record.scratch());
+    const Store second(record.argument(2), record.scratch());
     const std::vector<Chosen> chosen = merge(rule_, first, second);
     writer.writeAll(chosen.size(), [&](std::size_t k) {
       const Store& store = chosen[k].fromSecond ? second : first;

@@ -66,6 +66,14 @@ class ItemWriter {
 
   static constexpr std::size_t kPrefetchDistance = 16;
 
+  // Lets the Values take over the room of `store`'s records (see lendRecordsTo), for a
+  // writeAll whose items are records of that store in ascending order, as many values
+  // as items read. Joined output has no values and keeps the room where it is.
+  template <typename Store>
+  void reuseRecordsOf(Store& store) {
+    if (!joined_) store.lendRecordsTo(record_.values);
+  }
+
   void measure(const KeyedItem& item) {
     ++count_;
     switch (kind_) {

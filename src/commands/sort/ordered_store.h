@@ -6,12 +6,15 @@
 #include <bit>
 #include <concepts>
 #include <cstdint>
+#include <new>
+#include <span>
 #include <utility>
-#include <vector>
 
 #include "commands/framework/number_conversion.h"
 #include "commands/sort/float_conversion.h"
 #include "commands/sort/keyed_list_reader.h"
+#include "protocol/scratch_memory.h"
+#include "protocol/value_list.h"
 
 namespace orrery {
 
@@ -193,13 +196,16 @@ class OrderedStore {
   using Record = KeyedRecord<typename KeyOrder::Key>;
 
   // Reads every item of `list` (which must outlive the store), computing keys as they
-  // arrive, then orders the records. A key that does not convert throws ConvExcep and
-  // leaves the store unordered.
-  explicit OrderedStore(TextView list) : list_(list) {
+  // arrive, then orders the records. The records take their room from `scratch` when
+  // given. A key that does not convert throws ConvExcep and leaves the store unordered.
+  explicit OrderedStore(TextView list, ScratchMemory* scratch = nullptr)
+      : list_(list), storage_(scratch) {
     const KeyedListReader reader(list);
-    records_.reserve(reader.itemBound());
+    storage_.reserve(reader.itemBound(), 0);
+    records_ = storage_.data();
     reader.read([this](const KeyedItem& item) {
-      records_.push_back(Record{KeyOrder::make(item.first(list_)), item});
+      ::new (static_cast<void*>(records_ + size_)) Record{KeyOrder::make(item.first(list_)), item};
+      ++size_;
     });
     // Ties broken by reading position give the stable order.
     const auto less = [this](const Record& a, const Record& b) {
@@ -207,14 +213,25 @@ class OrderedStore {
       return c != 0 ? c < 0 : a.item.position < b.item.position;
     };
     if constexpr (RankedKey<KeyOrder>) {
-      radixSort<KeyOrder>(records_.data(), records_.size(), less);
+      radixSort<KeyOrder>(records_, size_, less);
     } else {
-      std::sort(records_.begin(), records_.end(), less);
+      std::sort(records_, records_ + size_, less);
     }
   }
 
   TextView list() const { return list_; }
-  const std::vector<Record>& records() const { return records_; }
+  std::span<const Record> records() const { return {records_, size_}; }
+
+  // Turns the order around, equal keys included.
+  void reverse() { std::reverse(records_, records_ + size_); }
+
+  // Hands the room of the records to `values`, which must be empty, so that a writer
+  // that pushes one value per record, reading the records in ascending order, needs
+  // no room of its own for the values. The records stay readable until written over.
+  void lendRecordsTo(ValueList& values) {
+    static_assert(sizeof(Record) >= sizeof(TextView));
+    if (values.empty()) values.adoptStorage(storage_.releaseBlock());
+  }
 
   // Compares the keys of a record of this store and one of `other`.
   int compare(const Record& a, const OrderedStore& other, const Record& b) const {
@@ -226,7 +243,9 @@ class OrderedStore {
 
  private:
   TextView list_;
-  std::vector<Record> records_;
+  ScratchArray<Record> storage_;
+  Record* records_ = nullptr;  // still the records once their room is lent
+  std::size_t size_ = 0;
 };
 
 }  // namespace orrery
