@@ -8,7 +8,6 @@
 #include "platform/platform.h"
 #include "protocol/response_builder.h"
 #include "protocol/response_pieces.h"
-#include "protocol/unit_search.h"
 
 namespace orrery {
 namespace {
@@ -18,8 +17,10 @@ constexpr BytesView kCharsetHeader = "\r\nCharset: ";
 
 constexpr TextView kUtf8Name = u"UTF-8";
 constexpr TextView kShiftJisName = u"Shift_JIS";
-constexpr TextView kCharsetPrefix = u"Charset: ";
-constexpr TextView kClosingLines = u"\r\n\r\n";
+// What follows the UTF-16 response in each response charset: its Charset line and the
+// closing empty line.
+constexpr TextView kUtf8Tail = u"Charset: UTF-8\r\n\r\n";
+constexpr TextView kShiftJisTail = u"Charset: Shift_JIS\r\n\r\n";
 
 using Converter = bool (*)(BytesView, Bytes&);
 
@@ -31,25 +32,19 @@ void releaseAnswer(SaoriRequest& record) {
   Text().swap(record.rawText);
 }
 
-// Calls `onPiece` for every piece of the complete 8-bit response, in UTF-16.
-template <typename OnPiece>
-void forEachPiece8(const SaoriRequest& record, OnPiece&& onPiece) {
-  response::forEachPiece(record, onPiece);
-  onPiece(kCharsetPrefix, true);
-  onPiece(record.charset, true);  // one of the two names by now
-  onPiece(kClosingLines, true);
-}
+// The command's texts in UTF-8, for the response writer.
+struct Utf8Texts {
+  using Unit = char;
+  static std::size_t length(TextView text) { return utf8Length(text); }
+  static char* write(TextView text, char* out) { return writeUtf8(text, out); }
+};
 
-// A UTF-8 answer is encoded piece by piece straight into its room: no UTF-16 response
-// and no second copy of the answer exist at any time.
+// A UTF-8 answer is encoded straight into its room: no UTF-16 response and no second
+// copy of the answer exist at any time.
 bool writeUtf8Response(const SaoriRequest& record, ResponseOutput<char>& out) {
-  std::size_t length = 0;
-  forEachPiece8(record, [&length](TextView piece, bool ascii) {
-    length += ascii ? piece.size() : utf8Length(piece);
-  });
-  char* p = out.allocate(length);
+  char* p = out.allocate(response::length<Utf8Texts>(record, kUtf8Tail));
   if (p == nullptr) return false;
-  forEachPiece8(record, [&p](TextView piece, bool) { p = writeUtf8(piece, p); });
+  response::write<Utf8Texts>(record, p, kUtf8Tail);
   return true;
 }
 
@@ -57,10 +52,9 @@ bool writeUtf8Response(const SaoriRequest& record, ResponseOutput<char>& out) {
 // response is built first, and the record is released before the conversion.
 bool writeShiftJisResponse(SaoriRequest& record, ResponseOutput<char>& out) {
   Text response;
-  const std::size_t length =
-      responseLength(record) + kCharsetPrefix.size() + record.charset.size() + kClosingLines.size();
-  char16_t* p = StringOutput<char16_t>(response).allocate(length);
-  forEachPiece8(record, [&p](TextView piece, bool) { p = putUnits(p, piece); });
+  const std::size_t length = response::length<response::Utf16Texts>(record, kShiftJisTail);
+  response::write<response::Utf16Texts>(record, StringOutput<char16_t>(response).allocate(length),
+                                        kShiftJisTail);
   releaseAnswer(record);
   Bytes bytes;
   // A failed conversion leaves `bytes` empty: an empty response goes back.

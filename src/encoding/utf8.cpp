@@ -50,38 +50,40 @@ void widenAscii(const unsigned char* in, char16_t* out) {
   }
 }
 
-}  // namespace
-
-bool decodeUtf8(BytesView bytes, Text& text) {
-  // Never more code units than bytes: sized for that once, written through a pointer,
-  // then cut to what was written. Runs of ASCII, most of a request, go 16 bytes at a time.
-  const std::size_t start = text.size();
+// The decoding of `bytes`: with kWrite, written to `out`; either way, the number of code
+// units it takes is returned. `complete` becomes false when a malformed or truncated
+// sequence stops it. Runs of ASCII, most of a request, go 16 bytes at a time.
+template <bool kWrite>
+std::size_t decode(BytesView bytes, char16_t* out, bool& complete) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
-  text.resize(start + n);
-  char16_t* const first = text.data() + start;
-  char16_t* out = first;
+  std::size_t k = 0;
+  const auto put = [&](char16_t unit) {
+    if constexpr (kWrite) out[k] = unit;
+    ++k;
+  };
   std::size_t i = (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) ? 3 : 0;
-  bool complete = true;
+  complete = true;
 
   while (i < n) {
     const unsigned char b = p[i];
     if (b < 0x80) {
       if (n - i >= 16 && asciiBlock(p + i)) {
-        widenAscii(p + i, out);
-        widenAscii(p + i + 8, out + 8);
-        out += 16;
+        if constexpr (kWrite) {
+          widenAscii(p + i, out + k);
+          widenAscii(p + i + 8, out + k + 8);
+        }
+        k += 16;
         i += 16;
       } else {
-        *out++ = b;
+        put(b);
         ++i;
       }
       continue;
     }
     // Japanese text is almost all three-byte characters: they skip the general switch.
     if ((b & 0xF0) == 0xE0 && n - i >= 3) {
-      *out++ =
-          static_cast<char16_t>(((b & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) | (p[i + 2] & 0x3F));
+      put(static_cast<char16_t>(((b & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) | (p[i + 2] & 0x3F)));
       i += 3;
       continue;
     }
@@ -92,14 +94,14 @@ bool decodeUtf8(BytesView bytes, Text& text) {
     }
     switch (length) {
       case 1:
-        *out++ = b;
+        put(b);
         break;
       case 2:
-        *out++ = static_cast<char16_t>(((b & 0x1F) << 6) | (p[i + 1] & 0x3F));
+        put(static_cast<char16_t>(((b & 0x1F) << 6) | (p[i + 1] & 0x3F)));
         break;
       case 3:
-        *out++ = static_cast<char16_t>(((b & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) |
-                                       (p[i + 2] & 0x3F));
+        put(static_cast<char16_t>(((b & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) |
+                                  (p[i + 2] & 0x3F)));
         break;
       case 4: {
         // A well-formed supplementary character travels as its surrogate pair; anything
@@ -108,20 +110,33 @@ bool decodeUtf8(BytesView bytes, Text& text) {
                                  ((p[i + 2] & 0x3Fu) << 6) | (p[i + 3] & 0x3Fu);
         if (b <= 0xF4 && isContinuation(p[i + 1]) && isContinuation(p[i + 2]) &&
             isContinuation(p[i + 3]) && cp >= 0x10000 && cp <= 0x10FFFF) {
-          *out++ = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-          *out++ = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+          put(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+          put(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
         } else {
-          *out++ = kReplacement;
+          put(kReplacement);
         }
         break;
       }
       default:
-        *out++ = kReplacement;
+        put(kReplacement);
         break;
     }
     i += length;
   }
-  text.resize(start + static_cast<std::size_t>(out - first));
+  return k;
+}
+
+}  // namespace
+
+bool decodeUtf8(BytesView bytes, Text& text) {
+  // Counted first and sized exactly, then written through a pointer: sizing for the
+  // most units the bytes could give would touch up to three times the memory needed
+  // (Japanese text takes three bytes a character).
+  bool complete = true;
+  const std::size_t units = decode<false>(bytes, nullptr, complete);
+  const std::size_t start = text.size();
+  text.resize(start + units);
+  decode<true>(bytes, text.data() + start, complete);
   return complete;
 }
 

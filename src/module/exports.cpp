@@ -2,7 +2,6 @@
 // object and hands back a fresh block; nothing ever unwinds into the host.
 #include <algorithm>
 #include <bit>
-#include <cstring>
 #include <utility>
 
 #include "module/module_instance.h"
@@ -27,10 +26,11 @@ std::size_t requestLength(orrery_block h, const long* len) {
   return static_cast<std::size_t>(*len);
 }
 
+// Copied in one pass, with no zero-fill before it.
 template <typename Unit>
 std::basic_string<Unit> copyBlock(orrery_block h, std::size_t units) {
-  std::basic_string<Unit> in(units, Unit{});
-  if (units > 0) std::memcpy(in.data(), static_cast<const void*>(h), units * sizeof(Unit));
+  if (units == 0) return {};
+  std::basic_string<Unit> in(static_cast<const Unit*>(static_cast<const void*>(h)), units);
   if constexpr (sizeof(Unit) == 2 && std::endian::native == std::endian::big) {
     for (Unit& u : in) u = static_cast<Unit>((u >> 8) | (u << 8));  // blocks are little-endian
   }

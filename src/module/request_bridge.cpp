@@ -22,13 +22,13 @@ void parseAndExecute(RequestBridge& bridge, Text text, SaoriRequest& record) {
 // The record lives on the stack: a request costs no allocation of its own, and exhausted
 // memory elsewhere still unwinds to the export's fallback.
 bool RequestBridge::requestw(Text in, ResponseOutput<char16_t>& out) {
-  SaoriRequest record;
+  SaoriRequest record(&scratch_);
   parseAndExecute(*this, std::move(in), record);
   return buildResponse(record, out);
 }
 
 bool RequestBridge::request(Bytes in, ResponseOutput<char>& out) {
-  SaoriRequest record;
+  SaoriRequest record(&scratch_);
   Text text;
   decodeRequest(in, text);
   Bytes().swap(in);  // the raw bytes are not needed once decoded

@@ -15,6 +15,9 @@ class RequestBridge : public IModule {
   bool requestw(Text in, ResponseOutput<char16_t>& out) override;
   bool request(Bytes in, ResponseOutput<char>& out) override;
   virtual bool execute(SaoriRequest& record) = 0;
+
+ private:
+  ScratchMemory scratch_;  // the requests' large arrays, kept between them
 };
 
 }  // namespace orrery

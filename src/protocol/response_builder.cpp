@@ -1,7 +1,6 @@
 #include "protocol/response_builder.h"
 
 #include "protocol/response_pieces.h"
-#include "protocol/unit_search.h"
 
 namespace orrery {
 
@@ -13,18 +12,10 @@ void settleStatus(SaoriRequest& record) {
   }
 }
 
-std::size_t responseLength(const SaoriRequest& record) {
-  std::size_t length = kProtocol.size() + statusText(record.status).size();
-  if (record.status == SaoriRequest::kOk) {
-    length += kResultPrefix.size() + record.result.size() + kLineEnd.size() +
-              record.values.totalLength() + valueLinesOverhead(record.values.size());
-  }
-  return length;
-}
+std::size_t responseLength(const SaoriRequest& record) { return length<Utf16Texts>(record); }
 
 char16_t* writeResponse(const SaoriRequest& record, char16_t* out) {
-  forEachPiece(record, [&out](TextView piece, bool) { out = putUnits(out, piece); });
-  return out;
+  return write<Utf16Texts>(record, out);
 }
 
 bool buildResponse(SaoriRequest& record, ResponseOutput<char16_t>& out) {

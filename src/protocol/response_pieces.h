@@ -1,10 +1,16 @@
 #pragma once
-// The pieces a response is made of, in order, for the writers that encode them in
-// different ways (UTF-16, UTF-8). The record's status must be settled first.
-#include <algorithm>
-#include <iterator>
+// The response in the code units of any writer (UTF-16, UTF-8): the protocol's own
+// pieces are ASCII and written as they are, the command's texts (Result and Values)
+// through a text codec the writer chooses. One call measures the whole response and one
+// writes it, so a writer never goes back and forth per piece. The record's status must
+// be settled first.
+//
+// A codec is a type with `Unit`, `length(TextView)` (code units of the encoded text) and
+// `write(TextView, Unit*)` (returns the end of what it wrote).
+#include <cstring>
 
 #include "protocol/saori_request.h"
+#include "protocol/unit_search.h"
 
 namespace orrery::response {
 
@@ -34,55 +40,81 @@ inline TextView statusText(std::int32_t status) {
   }
 }
 
-// The line names count up in a decimal counter of their own rather than being
-// formatted afresh: the value lines are most of a large response.
-class LineNumber {
- public:
-  LineNumber() { std::fill(std::begin(digits_), std::end(digits_), u'0'); }
+// The command's texts as they are, for the UTF-16 response.
+struct Utf16Texts {
+  using Unit = char16_t;
+  static std::size_t length(TextView text) { return text.size(); }
+  static char16_t* write(TextView text, char16_t* out) { return putUnits(out, text); }
+};
 
-  TextView text() const { return TextView(digits_ + first_, kWidth - first_); }
+// Writes an ASCII piece in the writer's code units.
+template <typename Unit>
+Unit* putAscii(Unit* out, TextView ascii) {
+  if constexpr (sizeof(Unit) == sizeof(char16_t)) {
+    return putUnits(out, ascii);
+  } else {
+    for (const char16_t c : ascii) *out++ = static_cast<Unit>(c);
+    return out;
+  }
+}
+
+// The name of a Value line together with the line end of the line before it:
+// "\r\nValue" + index + ": ", one run whose index counts up in place rather than being
+// formatted afresh for every line.
+template <typename Unit>
+class LineName {
+ public:
+  LineName() {
+    put(kSize - kValueSeparator.size(), kValueSeparator);
+    buffer_[digits_] = static_cast<Unit>(u'0');
+    putPrefix();
+  }
+
+  std::size_t size() const { return kSize - first_; }
+
+  // Writes the name to `out` and returns the end. A name is at least 10 code units and
+  // up to 16 for indexes of up to seven digits, so two overlapping fixed moves copy it.
+  Unit* putTo(Unit* out) const {
+    const std::size_t n = size();
+    const Unit* end = buffer_ + kSize;
+    if (n <= 16) {
+      std::memcpy(out, end - n, 8 * sizeof(Unit));
+      std::memcpy(out + n - 8, end - 8, 8 * sizeof(Unit));
+    } else {
+      std::memcpy(out, end - n, n * sizeof(Unit));
+    }
+    return out + n;
+  }
 
   void increment() {
-    std::size_t i = kWidth - 1;
-    while (digits_[i] == u'9') {
-      digits_[i] = u'0';
-      if (i == first_) --first_;  // the carry needs one more digit, already a zero
-      --i;
+    std::size_t i = kSize - kValueSeparator.size() - 1;
+    for (; i >= digits_ && buffer_[i] == static_cast<Unit>(u'9'); --i) {
+      buffer_[i] = static_cast<Unit>(u'0');
     }
-    ++digits_[i];
+    if (i >= digits_) {
+      ++buffer_[i];
+      return;
+    }
+    buffer_[--digits_] = static_cast<Unit>(u'1');  // one digit more
+    putPrefix();
   }
 
  private:
-  static constexpr std::size_t kWidth = 20;  // enough for any 64-bit count
-  char16_t digits_[kWidth];
-  std::size_t first_ = kWidth - 1;
-};
+  static constexpr std::size_t kMaxDigits = 20;  // any 64-bit count
+  static constexpr std::size_t kSize =
+      kLineEnd.size() + kValuePrefix.size() + kMaxDigits + kValueSeparator.size();
 
-// Calls `onPiece(TextView piece, bool ascii)` for every piece of the response, in order;
-// `ascii` is true for the protocol's own pieces, which an 8-bit writer may copy as
-// they are, and false for the command's texts.
-template <typename OnPiece>
-void forEachPiece(const SaoriRequest& record, OnPiece&& onPiece) {
-  onPiece(kProtocol, true);
-  onPiece(statusText(record.status), true);
-  if (record.status != SaoriRequest::kOk) return;
-  onPiece(kResultPrefix, true);
-  onPiece(record.result, false);
-  onPiece(kLineEnd, true);
-  const ValueList& values = record.values;
-  const std::size_t count = values.size();
-  LineNumber number;
-  for (std::size_t i = 0; i < count; ++i, number.increment()) {
-    // Values often view their texts in another order than they were sent (sorted or
-    // shuffled items), so fetch a few ahead of the copy.
-    if (i + kPrefetchDistance < count) values.prefetchText(i + kPrefetchDistance);
-    onPiece(kValuePrefix, true);
-    onPiece(number.text(), true);
-    onPiece(kValueSeparator, true);
-    onPiece(values[i], false);
-    onPiece(kLineEnd, true);
+  void put(std::size_t at, TextView ascii) { putAscii(buffer_ + at, ascii); }
+  void putPrefix() {
+    first_ = digits_ - kLineEnd.size() - kValuePrefix.size();
+    put(first_, kLineEnd);
+    put(first_ + kLineEnd.size(), kValuePrefix);
   }
-}
+
+  Unit buffer_[kSize];
+  std::size_t digits_ = kSize - kValueSeparator.size() - 1;  // where the index starts
+  std::size_t first_ = 0;
+};
 
 // Code units of all Value line names: "Value" + index + ": " + CR LF per value.
 inline std::size_t valueLinesOverhead(std::size_t count) {
@@ -92,6 +124,44 @@ inline std::size_t valueLinesOverhead(std::size_t count) {
     total += ((count < high ? count : high) - low) * digits;
   }
   return total;
+}
+
+// Code units of the whole response through `Codec`, followed by the ASCII `tail`.
+template <typename Codec>
+std::size_t length(const SaoriRequest& record, TextView tail = {}) {
+  std::size_t total = kProtocol.size() + statusText(record.status).size() + tail.size();
+  if (record.status != SaoriRequest::kOk) return total;
+  const ValueList& values = record.values;
+  total += kResultPrefix.size() + Codec::length(record.result) + kLineEnd.size() +
+           valueLinesOverhead(values.size());
+  for (std::size_t i = 0; i < values.size(); ++i) total += Codec::length(values[i]);
+  return total;
+}
+
+// Writes the whole response through `Codec`, then `tail`, to `out`, which has room for
+// length<Codec>(record, tail) code units; returns the end of what was written.
+template <typename Codec>
+typename Codec::Unit* write(const SaoriRequest& record, typename Codec::Unit* out,
+                            TextView tail = {}) {
+  using Unit = typename Codec::Unit;
+  out = putAscii(out, kProtocol);
+  out = putAscii(out, statusText(record.status));
+  if (record.status == SaoriRequest::kOk) {
+    out = putAscii(out, kResultPrefix);
+    out = Codec::write(record.result, out);
+    const ValueList& values = record.values;
+    const std::size_t count = values.size();
+    LineName<Unit> name;
+    for (std::size_t i = 0; i < count; ++i, name.increment()) {
+      // Values often view their texts in another order than they were sent (sorted or
+      // shuffled items), so fetch a few ahead of the copy.
+      if (i + kPrefetchDistance < count) values.prefetchText(i + kPrefetchDistance);
+      out = name.putTo(out);
+      out = Codec::write(values[i], out);
+    }
+    out = putAscii(out, kLineEnd);
+  }
+  return putAscii(out, tail);
 }
 
 }  // namespace orrery::response

@@ -16,7 +16,9 @@ class SaoriRequest {
  public:
   enum Status : std::int32_t { kOk = 0, kNoContent = 1, kBadRequest = 2, kInternalError = 3 };
 
-  SaoriRequest() = default;
+  // Records whose large arrays (the Values, the commands' records) may use blocks kept
+  // in `scratch` between requests; without one they come from the heap.
+  explicit SaoriRequest(ScratchMemory* scratch = nullptr) : values(scratch), scratch_(scratch) {}
   SaoriRequest(const SaoriRequest&) = delete;
   SaoriRequest& operator=(const SaoriRequest&) = delete;
   virtual ~SaoriRequest() = default;
@@ -45,7 +47,10 @@ class SaoriRequest {
   ValueList values;
   std::int32_t status = kOk;
 
+  ScratchMemory* scratch() const { return scratch_; }
+
  private:
+  ScratchMemory* scratch_;
   std::forward_list<Text> kept_;
 };
 

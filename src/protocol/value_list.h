@@ -6,30 +6,48 @@
 // arguments copies no text at all.
 #include <cstddef>
 #include <memory>
+#include <new>
 #include <utility>
 #include <vector>
 
 #include "protocol/prefetch.h"
+#include "protocol/scratch_memory.h"
 #include "protocol/text.h"
 
 namespace orrery {
 
 class ValueList {
  public:
-  std::size_t size() const { return entries_.size(); }
-  bool empty() const { return entries_.empty(); }
-  TextView operator[](std::size_t i) const { return entries_[i]; }
+  // The entries live in blocks of `memory` when given, so that they can be kept for
+  // the next request.
+  explicit ValueList(ScratchMemory* memory = nullptr) noexcept : entries_(memory) {}
+  ValueList(ValueList&& other) noexcept { *this = std::move(other); }
+  ValueList& operator=(ValueList&& other) noexcept {
+    if (this != &other) {
+      entries_ = std::move(other.entries_);
+      size_ = std::exchange(other.size_, 0);
+      chunks_ = std::move(other.chunks_);
+      free_ = std::exchange(other.free_, nullptr);
+      room_ = std::exchange(other.room_, 0);
+      nextChunk_ = std::exchange(other.nextChunk_, kFirstChunk);
+    }
+    return *this;
+  }
+
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  TextView operator[](std::size_t i) const { return entries_.data()[i]; }
 
   // Appends a copy of `value`.
   void push_back(TextView value) {
     char16_t* p = allocate(value.size());
     value.copy(p, value.size());
-    entries_.emplace_back(p, value.size());
+    append(TextView(p, value.size()));
   }
 
   // Appends `value` itself, without copying: its text must stay unchanged for as long
   // as the list exists (a request argument, which lives as long as the record).
-  void pushView(TextView value) { entries_.push_back(value); }
+  void pushView(TextView value) { append(value); }
 
   // Appends a value written in two pieces with a separator between them, without a
   // temporary: the Pair form of the list commands.
@@ -39,25 +57,33 @@ class ValueList {
     first.copy(p, first.size());
     p[first.size()] = separator;
     second.copy(p + first.size() + 1, second.size());
-    entries_.emplace_back(p, length);
+    append(TextView(p, length));
   }
 
   // Exchanges two values in place; only their positions in the list move.
-  void swap(std::size_t i, std::size_t j) { std::swap(entries_[i], entries_[j]); }
+  void swap(std::size_t i, std::size_t j) { std::swap(entries_.data()[i], entries_.data()[j]); }
 
   // Hints that value i is about to be swapped (for loops that visit values at random).
-  void prefetchEntry(std::size_t i) const { prefetchForWrite(&entries_[i]); }
+  void prefetchEntry(std::size_t i) const { prefetchForWrite(entries_.data() + i); }
   // Hints that the text of value i is about to be read.
-  void prefetchText(std::size_t i) const { prefetchForRead(entries_[i].data()); }
+  void prefetchText(std::size_t i) const { prefetchForRead(entries_.data()[i].data()); }
 
   // Makes room for `count` more values, `codeUnits` of them copied in all.
   void reserveAdditional(std::size_t count, std::size_t codeUnits) {
-    entries_.reserve(entries_.size() + count);
+    entries_.reserve(size_ + count, size_);
     if (codeUnits > room_) newChunk(codeUnits);
   }
 
+  // Takes `block` as the room for its values, in place of its own: for a writer whose
+  // items are records in that block, so that the values need no memory of their own.
+  // The list must be empty. Value i is written over the block's first 16 (i + 1) bytes,
+  // so records of at least that size, read in ascending order with one value pushed
+  // per record read, are each read before a value overwrites them.
+  void adoptStorage(ScratchMemory::Block block) noexcept { entries_.adopt(std::move(block)); }
+
   void clear() {
-    entries_.clear();
+    entries_.release();
+    size_ = 0;
     chunks_.clear();
     free_ = nullptr;
     room_ = 0;
@@ -67,7 +93,7 @@ class ValueList {
   // Total code units of all values, for sizing the response once.
   std::size_t totalLength() const {
     std::size_t n = 0;
-    for (TextView v : entries_) n += v.size();
+    for (std::size_t i = 0; i < size_; ++i) n += entries_.data()[i].size();
     return n;
   }
 
@@ -87,6 +113,12 @@ class ValueList {
     room_ = size;
   }
 
+  void append(TextView value) {
+    if (size_ == entries_.capacity()) entries_.reserve(size_ < 8 ? 8 : size_ * 2, size_);
+    ::new (static_cast<void*>(entries_.data() + size_)) TextView(value);
+    ++size_;
+  }
+
   char16_t* allocate(std::size_t codeUnits) {
     if (codeUnits > room_) newChunk(codeUnits);
     char16_t* p = free_;
@@ -95,7 +127,8 @@ class ValueList {
     return p;
   }
 
-  std::vector<TextView> entries_;
+  ScratchArray<TextView> entries_;
+  std::size_t size_ = 0;
   std::vector<std::unique_ptr<char16_t[]>> chunks_;
   char16_t* free_ = nullptr;
   std::size_t room_ = 0;

@@ -342,6 +342,44 @@ TEST(ValueListWithoutMemory, ChunkIsReleasedWhenTheChunkListCannotGrow) {
   }
 }
 
+// The blocks the module keeps between requests: a larger request than they hold takes
+// new ones, and whichever of its allocations fails, the kept blocks stay usable, both
+// requests are answered as before, and unload leaves nothing behind.
+TEST(KeptScratchWithoutMemory, LargerRequestAfterASmallerOne) {
+  faults::setFreeHook(&observeFree);
+  onProcessAttach(nullptr);
+  const auto sortRequest = [](int count) {
+    std::string list;
+    for (int i = 0; i < count; ++i) list += std::to_string((i * 7919) % 1000) + "\x02";
+    return toUtf16(execute({"sort", list, "SA"}));
+  };
+  const std::u16string smaller = sortRequest(100);
+  const std::u16string larger = sortRequest(5000);
+  const std::u16string smallerAnswer = call<char16_t>(&requestw, smaller, 0).response;
+  const std::u16string largerAnswer = call<char16_t>(&requestw, larger, 0).response;
+  destroyModule();
+  for (std::uint64_t n = 1;; ++n) {
+    SCOPED_TRACE("allocation " + std::to_string(n));
+    const std::int64_t baseline = liveAllocations();
+    ASSERT_TRUE(ensureModule());
+    EXPECT_EQ(call<char16_t>(&requestw, smaller, 0).response, smallerAnswer);
+    bool failed = false;
+    {
+      const Outcome<char16_t> outcome = call<char16_t>(&requestw, larger, n);
+      failed = outcome.failed;
+      EXPECT_EQ(outcome.requestBlockFrees, 1);
+      if (outcome.response != largerAnswer) EXPECT_EQ(outcome.response, kWideFallback);
+    }
+    EXPECT_EQ(call<char16_t>(&requestw, larger, 0).response, largerAnswer);
+    EXPECT_EQ(call<char16_t>(&requestw, smaller, 0).response, smallerAnswer);
+    destroyModule();
+    EXPECT_EQ(liveAllocations(), baseline);
+    if (!failed || HasFailure()) break;
+  }
+  onProcessDetach();
+  faults::setFreeHook(nullptr);
+}
+
 // The host's block itself ends at a guard page: the entries copy exactly the counted
 // units and nothing after them.
 TEST(HostBlockAtGuardPage, EntriesReadExactlyTheGivenLength) {

@@ -31,8 +31,10 @@ bool UniqueCommand::execute(SaoriRequest& record) {
     const TextView options = record.argumentCount() > 2 ? TextView(record.argument(2)) : TextView();
     const ValueKind kind = valueKindPreferringSecondPart(options);
     ItemWriter writer(record, kind, hasOption(options, optionLetter(u"unique", u's')));
-    const OrderedStore<StringKey> store(record.argument(1));
+    OrderedStore<StringKey> store(record.argument(1), record.scratch());
     const std::vector<std::uint32_t> chosen = firstOfEachKey(store);
+    // Chosen records ascend, one value each.
+    writer.reuseRecordsOf(store);
     writer.writeAll(chosen.size(), [&](std::size_t i) {
       return ChosenItem{store.list(), store.records()[chosen[i]].item};
     });

@@ -19,17 +19,18 @@ struct Chosen {
   bool fromSecond;
 };
 
-// Walks both ordered lists with one cursor each, comparing keys only, and returns the
-// items the rule keeps, in result order.
-std::vector<Chosen> merge(const MergeRule& rule, const Store& first, const Store& second) {
-  const auto& a = first.records();
-  const auto& b = second.records();
-  std::vector<Chosen> chosen;
-  chosen.reserve((rule.firstOnly || rule.equal || rule.restOfFirst ? a.size() : 0) +
-                 (rule.secondOnly || rule.restOfSecond ? b.size() : 0));
-  auto keep = [&](std::size_t index, bool fromSecond) {
-    chosen.push_back(Chosen{static_cast<std::uint32_t>(index), fromSecond});
-  };
+// The most items the rule can keep.
+std::size_t keptBound(const MergeRule& rule, const Store& first, const Store& second) {
+  return (rule.firstOnly || rule.equal || rule.restOfFirst ? first.records().size() : 0) +
+         (rule.secondOnly || rule.restOfSecond ? second.records().size() : 0);
+}
+
+// Walks both ordered lists with one cursor each, comparing keys only, and calls
+// `keep(index, fromSecond)` for the items the rule keeps, in result order.
+template <typename Keep>
+void merge(const MergeRule& rule, const Store& first, const Store& second, Keep&& keep) {
+  const auto a = first.records();
+  const auto b = second.records();
   std::size_t i = 0;
   std::size_t j = 0;
   // Equal keys compare whole texts, which lie scattered over the list texts: fetch
@@ -57,7 +58,6 @@ std::vector<Chosen> merge(const MergeRule& rule, const Store& first, const Store
   if (rule.restOfSecond) {
     for (; j < b.size(); ++j) keep(j, true);
   }
-  return chosen;
 }
 
 }  // namespace
@@ -67,15 +67,29 @@ bool SetCommand::execute(SaoriRequest& record) {
     const TextView options = record.argumentCount() > 3 ? TextView(record.argument(3)) : TextView();
     const ValueKind kind = valueKindPreferringSecondPart(options);
     ItemWriter writer(record, kind, hasOption(options, optionLetter(u"union", u's')));
-    Store::Scratch scratch;
-    const Store first(record.argument(1), scratch);
-    const Store second(record.argument(2), scratch);
-    scratch.release();  // before the answer's buffers grow
-    const std::vector<Chosen> chosen = merge(rule_, first, second);
-    writer.writeAll(chosen.size(), [&](std::size_t k) {
-      const Store& store = chosen[k].fromSecond ? second : first;
-      return ChosenItem{store.list(), store.records()[chosen[k].index].item};
+    const Store first(record.argument(1), record.scratch());
+    const Store second(record.argument(2), record.scratch());
+    const auto itemOf = [&](std::size_t index, bool fromSecond) {
+      const Store& store = fromSecond ? second : first;
+      return ChosenItem{store.list(), store.records()[index].item};
+    };
+    if (writer.writesViews()) {
+      // Views need no measuring: written as the merge keeps them, with room for the
+      // most it can keep (room never written costs no memory).
+      writer.reserveViews(keptBound(rule_, first, second));
+      merge(rule_, first, second, [&](std::size_t index, bool fromSecond) {
+        const ChosenItem item = itemOf(index, fromSecond);
+        writer.write(item.list, item.item);
+      });
+      return true;
+    }
+    std::vector<Chosen> chosen;
+    chosen.reserve(keptBound(rule_, first, second));
+    merge(rule_, first, second, [&](std::size_t index, bool fromSecond) {
+      chosen.push_back(Chosen{static_cast<std::uint32_t>(index), fromSecond});
     });
+    writer.writeAll(chosen.size(),
+                    [&](std::size_t k) { return itemOf(chosen[k].index, chosen[k].fromSecond); });
     return true;
   } catch (const ConvExcep&) {
     // Only a list too long to index gets here.

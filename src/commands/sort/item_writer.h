@@ -50,10 +50,7 @@ class ItemWriter {
   // first so that the target is reserved once.
   template <typename ItemAt>
   void writeAll(std::size_t count, ItemAt&& itemAt) {
-    // Values that view their list text need room for the views only.
-    const bool views =
-        !joined_ && (kind_ == ValueKind::kFirstPart || kind_ == ValueKind::kSecondPart);
-    if (views) {
+    if (writesViews()) {
       count_ += count;
     } else {
       for (std::size_t i = 0; i < count; ++i) measure(itemAt(i).item);
@@ -73,6 +70,25 @@ class ItemWriter {
   }
 
   static constexpr std::size_t kPrefetchDistance = 16;
+
+  // True when every item becomes a value that views its list text: such values need
+  // room for the views only, and no measuring.
+  bool writesViews() const {
+    return !joined_ && (kind_ == ValueKind::kFirstPart || kind_ == ValueKind::kSecondPart);
+  }
+  // Makes room for up to `count` views, for items then written one by one.
+  void reserveViews(std::size_t count) {
+    count_ += count;
+    reserve();
+  }
+
+  // Lets the Values take over the room of `store`'s records (see lendRecordsTo), for a
+  // writeAll whose items are records of that store in ascending order, as many values
+  // as items read. Joined output has no values and keeps the room where it is.
+  template <typename Store>
+  void reuseRecordsOf(Store& store) {
+    if (!joined_) store.lendRecordsTo(record_.values);
+  }
 
   void measure(const KeyedItem& item) {
     ++count_;

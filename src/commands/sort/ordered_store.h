@@ -6,14 +6,15 @@
 #include <bit>
 #include <concepts>
 #include <cstdint>
-#include <memory>
-#include <type_traits>
+#include <new>
+#include <span>
 #include <utility>
-#include <vector>
 
 #include "commands/framework/number_conversion.h"
 #include "commands/sort/float_conversion.h"
 #include "commands/sort/keyed_list_reader.h"
+#include "protocol/scratch_memory.h"
+#include "protocol/value_list.h"
 
 namespace orrery {
 
@@ -37,6 +38,7 @@ struct StringKey {
     return key;
   }
   static constexpr std::uint32_t kPrefixUnits = 4;
+  static std::uint64_t rank(Key key) { return key; }
   static int compare(TextView listA, const KeyedRecord<Key>& a, TextView listB,
                      const KeyedRecord<Key>& b) {
     if (a.key != b.key) return a.key < b.key ? -1 : 1;
@@ -94,107 +96,14 @@ struct LengthKey {
   }
 };
 
-// Key kinds with a 32-bit unsigned rank are ordered by a least-significant-digit radix
-// sort, which is stable by construction and much cheaper than comparison sorting.
+// Key kinds with an unsigned rank that orders like their keys (the text prefix, an
+// integer, a length) are ordered by radix; the others by comparison.
 template <typename KeyOrder>
 concept RankedKey = requires(typename KeyOrder::Key key) {
-  { KeyOrder::rank(key) } -> std::same_as<std::uint32_t>;
+  { KeyOrder::rank(key) } -> std::unsigned_integral;
 };
 
-// Stably scatters [from, from + n) into `to` by the digit (rank >> shift) of kBuckets
-// values, `counts` holding how many records have each digit; false, with nothing moved,
-// when one digit is shared by all.
-template <typename KeyOrder, std::size_t kBuckets, typename Record>
-bool scatterByDigit(const Record* from, Record* to, std::size_t n, unsigned shift,
-                    std::uint32_t* counts) {
-  if (std::find(counts, counts + kBuckets, n) != counts + kBuckets) return false;
-  std::uint32_t sum = 0;
-  for (std::size_t b = 0; b < kBuckets; ++b) sum += std::exchange(counts[b], sum);
-  for (std::size_t i = 0; i < n; ++i) {
-    to[counts[(KeyOrder::rank(from[i].key) >> shift) & (kBuckets - 1)]++] = from[i];
-  }
-  return true;
-}
-
-// Orders [in, in + n) stably by the lowest kDigits * kBits bits of the rank, least
-// significant digit first, every digit counted in one reading pass; returns where the
-// result ended up, `in` or `out`.
-template <typename KeyOrder, unsigned kBits, unsigned kDigits, typename Record>
-Record* lowDigitPasses(Record* in, Record* out, std::size_t n) {
-  constexpr std::size_t kBuckets = std::size_t{1} << kBits;
-  std::uint32_t counts[kDigits][kBuckets] = {};
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::uint32_t rank = KeyOrder::rank(in[i].key);
-    for (unsigned d = 0; d < kDigits; ++d) ++counts[d][(rank >> (d * kBits)) & (kBuckets - 1)];
-  }
-  for (unsigned d = 0; d < kDigits; ++d) {
-    if (scatterByDigit<KeyOrder, kBuckets>(in, out, n, d * kBits, counts[d])) std::swap(in, out);
-  }
-  return in;
-}
-
-// Orders `records` stably by rank(key). An array that fits in cache takes three passes
-// of 11 bits, cheaper there than four over 256 buckets. A longer one is first split by
-// its top byte into 256 groups, each then ordered on its own in 8-bit passes: that pass
-// is the only one over the whole array, a group fits in cache, and 256 buckets keep the
-// scattered writes of every pass within what the TLB holds. Passes where all keys share
-// a digit are skipped; short groups use insertion.
-template <typename KeyOrder, typename Record>
-void radixSort(std::vector<Record>& records) {
-  constexpr std::size_t kBuckets = 256;
-  constexpr unsigned kTopShift = 24;
-  constexpr std::size_t kInsertionLimit = 32;
-  constexpr std::size_t kGroupingThreshold = std::size_t{1} << 16;
-
-  const std::size_t n = records.size();
-  std::vector<Record> scratch(n);
-  if (n < kGroupingThreshold) {
-    if (lowDigitPasses<KeyOrder, 11, 3>(records.data(), scratch.data(), n) != records.data()) {
-      records.swap(scratch);
-    }
-    return;
-  }
-  std::uint32_t groups[kBuckets + 1] = {};
-  std::uint32_t counts[kBuckets];
-  // Group boundaries by the top digit, then the grouping pass itself.
-  for (const Record& r : records) ++groups[(KeyOrder::rank(r.key) >> kTopShift) + 1];
-  for (std::size_t b = 1; b <= kBuckets; ++b) groups[b] += groups[b - 1];
-  for (std::size_t b = 0; b < kBuckets; ++b) counts[b] = groups[b + 1] - groups[b];
-  Record* grouped = records.data();
-  Record* other = scratch.data();
-  if (scatterByDigit<KeyOrder, kBuckets>(records.data(), scratch.data(), n, kTopShift, counts)) {
-    std::swap(grouped, other);
-  }
-
-  for (std::size_t b = 0; b < kBuckets; ++b) {
-    Record* const group = grouped + groups[b];
-    const std::size_t size = groups[b + 1] - groups[b];
-    if (size < kInsertionLimit) {
-      for (std::size_t i = 1; i < size; ++i) {
-        const Record r = group[i];
-        std::size_t j = i;
-        for (; j > 0 && KeyOrder::rank(group[j - 1].key) > KeyOrder::rank(r.key); --j)
-          group[j] = group[j - 1];
-        group[j] = r;
-      }
-      continue;
-    }
-    // The group ends where its last pass put it; gather it into `grouped`.
-    const Record* sorted = lowDigitPasses<KeyOrder, 8, 3>(group, other + groups[b], size);
-    if (sorted != group) std::copy(sorted, sorted + size, group);
-  }
-  if (grouped != records.data()) records.swap(scratch);
-}
-
-// Below this many records the radix sort's tables cost more than comparison sorting.
-inline constexpr std::size_t kRadixSortThreshold = 1024;
-
-// Text keys: most significant digit first, 8 bits at a time over the key's prefix. Each
-// level scatters one group stably by one digit, so every pass after the first few works
-// on groups that fit in cache; digits the whole group shares (the high byte of ASCII
-// text, say) are skipped. Small groups, and groups whose whole prefix is equal, are
-// finished by comparison. `less` must order every pair of records
-// (ties broken by reading position), so any comparison sort keeps the order stable.
+// Below this many records a group is finished by insertion.
 inline constexpr std::size_t kInsertionSortLimit = 32;
 
 template <typename Record, typename Less>
@@ -207,109 +116,122 @@ void insertionSort(Record* records, std::size_t n, const Less& less) {
   }
 }
 
-template <typename Record, typename Less>
-void prefixRadixSort(Record* records, Record* scratch, std::size_t n, const Less& less) {
-  if (n <= kInsertionSortLimit) return insertionSort(records, n, less);
-  // The digit is the highest byte in which the group's keys differ, found in one pass:
-  // counting a digit that every record shares (the high bytes of text) would be a pass
-  // of increments to one counter, each waiting for the one before.
+// Most significant digit first, 8 bits at a time, in place: each level moves the records
+// of one group into their buckets by exchanges, so the sort needs no second array (a
+// second array is as large as the records and, on a first request, every page of it is a
+// fault). The digit is the highest byte in which the group's ranks differ, found in one
+// pass, so digits every record shares (the high bytes of text) cost no pass of their own.
+// The exchanges do not keep equal ranks in reading order; every group ends in a
+// comparison sort (small groups, and text groups whose whole prefix is equal) by `less`,
+// which must order every pair of records (ties broken by reading position), and that
+// restores the stable order.
+template <typename KeyOrder, typename Record, typename Less>
+void radixSort(Record* records, std::size_t n, const Less& less) {
+  // A rank of 32 bits takes the reading position as its low half: equal keys are then
+  // ordered by the radix passes and by comparing these numbers alone.
+  constexpr bool kWithPosition = sizeof(KeyOrder::rank(records->key)) <= sizeof(std::uint32_t);
+  const auto rankOf = [](const Record& r) -> std::uint64_t {
+    if constexpr (kWithPosition) {
+      return std::uint64_t{KeyOrder::rank(r.key)} << 32 | r.item.position;
+    } else {
+      return KeyOrder::rank(r.key);
+    }
+  };
+  if (n <= kInsertionSortLimit) {
+    if constexpr (kWithPosition) {
+      return insertionSort(records, n,
+                           [&](const Record& a, const Record& b) { return rankOf(a) < rankOf(b); });
+    } else {
+      return insertionSort(records, n, less);
+    }
+  }
   std::uint64_t differ = 0;
-  const std::uint64_t first = records[0].key;
-  for (std::size_t i = 1; i < n; ++i) differ |= records[i].key ^ first;
+  const std::uint64_t first = rankOf(records[0]);
+  for (std::size_t i = 1; i < n; ++i) differ |= rankOf(records[i]) ^ first;
   if (differ == 0) return std::sort(records, records + n, less);  // whole prefixes equal
   const int shift = (63 - std::countl_zero(differ)) & ~7;
+  const auto digitOf = [&](const Record& r) {
+    return static_cast<std::uint32_t>(rankOf(r) >> shift) & 0xFF;
+  };
   // Only the digits between the lowest and the highest present are visited: text
   // spans a narrow band of each byte.
-  std::uint32_t ends[256] = {};
+  std::uint32_t heads[256] = {};
+  std::uint32_t ends[256];
   std::uint32_t lo = 255;
   std::uint32_t hi = 0;
   for (std::size_t i = 0; i < n; ++i) {
-    const auto d = static_cast<std::uint32_t>(records[i].key >> shift) & 0xFF;
-    ++ends[d];
+    const std::uint32_t d = digitOf(records[i]);
+    ++heads[d];
     lo = d < lo ? d : lo;
     hi = d > hi ? d : hi;
   }
   std::uint32_t sum = 0;
-  for (std::uint32_t d = lo; d <= hi; ++d) sum += std::exchange(ends[d], sum);  // starts
-  std::copy(records, records + n, scratch);
-  for (std::size_t i = 0; i < n; ++i) {
-    records[ends[(scratch[i].key >> shift) & 0xFF]++] = scratch[i];
+  for (std::uint32_t d = lo; d <= hi; ++d) {
+    sum += heads[d];
+    ends[d] = sum;
+    heads[d] = sum - heads[d];
   }
-  // Each bucket's end is the next one's start.
+  // Each record out of place is carried to the head of its bucket, and the one found
+  // there onwards, until a record for the bucket being filled comes back.
+  for (std::uint32_t d = lo; d <= hi; ++d) {
+    while (heads[d] < ends[d]) {
+      Record carried = records[heads[d]];
+      for (std::uint32_t c = digitOf(carried); c != d; c = digitOf(carried)) {
+        std::swap(carried, records[heads[c]++]);
+      }
+      records[heads[d]++] = carried;
+    }
+  }
   std::uint32_t begin = 0;
   for (std::uint32_t d = lo; d <= hi; ++d) {
     const std::uint32_t end = ends[d];
-    if (end - begin > 1) {
-      prefixRadixSort(records + begin, scratch + begin, end - begin, less);
-    }
+    if (end - begin > 1) radixSort<KeyOrder>(records + begin, end - begin, less);
     begin = end;
   }
 }
-
-// Scratch space of the text sort. A command that orders two lists in one request
-// passes the same one to both, so that the buffer is allocated, and its pages first
-// touched, once. Left uninitialised: the sort writes every record before reading it.
-template <typename Record>
-class SortScratch {
- public:
-  Record* atLeast(std::size_t n) {
-    if (n > size_) {
-      release();  // before allocating, so that a failure leaves no stale size
-      buffer_.reset(new Record[n]);
-      size_ = n;
-    }
-    return buffer_.get();
-  }
-  // Frees the buffer once no more lists are to be ordered.
-  void release() {
-    buffer_.reset();
-    size_ = 0;
-  }
-
- private:
-  std::unique_ptr<Record[]> buffer_;
-  std::size_t size_ = 0;
-};
 
 template <typename KeyOrder>
 class OrderedStore {
  public:
   using Record = KeyedRecord<typename KeyOrder::Key>;
-  using Scratch = SortScratch<Record>;
 
   // Reads every item of `list` (which must outlive the store), computing keys as they
-  // arrive, then orders the records. A key that does not convert throws ConvExcep and
-  // leaves the store unordered.
-  explicit OrderedStore(TextView list) : OrderedStore(list, Scratch()) {}
-  OrderedStore(TextView list, Scratch&& scratch) : OrderedStore(list, scratch) {}
-  OrderedStore(TextView list, Scratch& scratch) : list_(list) {
+  // arrive, then orders the records. The records take their room from `scratch` when
+  // given. A key that does not convert throws ConvExcep and leaves the store unordered.
+  explicit OrderedStore(TextView list, ScratchMemory* scratch = nullptr)
+      : list_(list), storage_(scratch) {
     const KeyedListReader reader(list);
-    records_.reserve(reader.itemBound());
+    storage_.reserve(reader.itemBound(), 0);
+    records_ = storage_.data();
     reader.read([this](const KeyedItem& item) {
-      records_.push_back(Record{KeyOrder::make(item.first(list_)), item});
+      ::new (static_cast<void*>(records_ + size_)) Record{KeyOrder::make(item.first(list_)), item};
+      ++size_;
     });
-    // Ties broken by reading position give the stable order without a merge buffer.
+    // Ties broken by reading position give the stable order.
     const auto less = [this](const Record& a, const Record& b) {
       const int c = KeyOrder::compare(list_, a, list_, b);
       return c != 0 ? c < 0 : a.item.position < b.item.position;
     };
     if constexpr (RankedKey<KeyOrder>) {
-      if (records_.size() >= kRadixSortThreshold) {
-        radixSort<KeyOrder>(records_);
-      } else {
-        std::sort(records_.begin(), records_.end(), less);
-      }
-    } else if constexpr (std::is_same_v<KeyOrder, StringKey>) {
-      Record* const spare =
-          records_.size() > kInsertionSortLimit ? scratch.atLeast(records_.size()) : nullptr;
-      prefixRadixSort(records_.data(), spare, records_.size(), less);
+      radixSort<KeyOrder>(records_, size_, less);
     } else {
-      std::sort(records_.begin(), records_.end(), less);
+      std::sort(records_, records_ + size_, less);
     }
   }
 
   TextView list() const { return list_; }
-  const std::vector<Record>& records() const { return records_; }
+  std::span<const Record> records() const { return {records_, size_}; }
+
+  // Turns the order around, equal keys included.
+  void reverse() { std::reverse(records_, records_ + size_); }
+
+  // Hands the room of the records to `values`, which must be empty, so that a writer
+  // that pushes one value per record, reading the records in ascending order, needs
+  // no room of its own for the values. The records stay readable until written over.
+  void lendRecordsTo(ValueList& values) {
+    static_assert(sizeof(Record) >= sizeof(TextView));
+    if (values.empty()) values.adoptStorage(storage_.releaseBlock());
+  }
 
   // Compares the keys of a record of this store and one of `other`.
   int compare(const Record& a, const OrderedStore& other, const Record& b) const {
@@ -321,7 +243,9 @@ class OrderedStore {
 
  private:
   TextView list_;
-  std::vector<Record> records_;
+  ScratchArray<Record> storage_;
+  Record* records_ = nullptr;  // still the records once their room is lent
+  std::size_t size_ = 0;
 };
 
 }  // namespace orrery

@@ -36,13 +36,13 @@ template <typename Key>
 void sortList(TextView list, const SortOptions& options, SaoriRequest& record) {
   // Every key is read before anything is written, so a failing conversion leaves the
   // record untouched.
-  const OrderedStore<Key> store(list);
-  const auto& records = store.records();
-  const std::size_t n = records.size();
+  OrderedStore<Key> store(list, record.scratch());
   // Reversal is the exact reverse of the stored order, equal keys included.
-  ItemWriter(record, options.value, options.joined).writeAll(n, [&](std::size_t k) {
-    return ChosenItem{list, records[options.reversed ? n - 1 - k : k].item};
-  });
+  if (options.reversed) store.reverse();
+  const auto records = store.records();
+  ItemWriter writer(record, options.value, options.joined);
+  writer.reuseRecordsOf(store);
+  writer.writeAll(records.size(), [&](std::size_t k) { return ChosenItem{list, records[k].item}; });
 }
 
 }  // namespace

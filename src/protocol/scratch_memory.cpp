@@ -1,0 +1,26 @@
+#include "protocol/scratch_memory.h"
+
+namespace orrery {
+
+ScratchMemory::Block ScratchMemory::take(std::size_t size) {
+  Block* best = nullptr;
+  for (Block& kept : kept_) {
+    if (kept.bytes != nullptr && kept.size >= size && (best == nullptr || kept.size < best->size)) {
+      best = &kept;
+    }
+  }
+  if (best != nullptr) return std::exchange(*best, {});
+  return newBlock(size);
+}
+
+void ScratchMemory::give(Block block) noexcept {
+  if (block.bytes == nullptr) return;
+  // The slot to fill: an empty one, else the smaller kept block when this one is larger.
+  Block* slot = kept_[0].size <= kept_[1].size ? &kept_[0] : &kept_[1];
+  if (slot->bytes != nullptr && slot->size >= block.size) return;  // freed on return
+  const std::size_t other = keptBytes() - slot->size;
+  if (other + block.size > kIdleBound) return;
+  *slot = std::move(block);  // the block it held, if any, is freed
+}
+
+}  // namespace orrery

@@ -1,0 +1,105 @@
+#pragma once
+// Memory for the large arrays of a request (the records of an ordered list, the entries
+// of the Values), kept from one request to the next so that later requests do not fault
+// its pages in again. The module lives in its host's process, so what it keeps while
+// idle is bounded: kIdleBound, 1 MiB, holds the arrays of a request of some 40,000
+// items, far more than a typical request, and is small beside any host. The module
+// object owns it, so unload gives everything back.
+#include <cstddef>
+#include <cstring>
+#include <memory>
+#include <type_traits>
+#include <utility>
+
+namespace orrery {
+
+class ScratchMemory {
+ public:
+  static constexpr std::size_t kIdleBound = std::size_t{1} << 20;
+
+  struct Block {
+    std::unique_ptr<std::byte[]> bytes;
+    std::size_t size = 0;
+  };
+
+  ScratchMemory() = default;
+  ScratchMemory(const ScratchMemory&) = delete;
+  ScratchMemory& operator=(const ScratchMemory&) = delete;
+
+  // A block of at least `size` bytes, its contents undefined: the smallest kept block
+  // that is large enough, else a new one. Throws std::bad_alloc when there is no memory
+  // left; the kept blocks then stay as they were.
+  Block take(std::size_t size);
+  // Takes a block back: kept while everything kept stays within kIdleBound (the larger
+  // blocks preferred), freed otherwise.
+  void give(Block block) noexcept;
+
+  // A block of its own, not from any kept memory.
+  static Block newBlock(std::size_t size) {
+    return Block{std::unique_ptr<std::byte[]>(new std::byte[size]), size};
+  }
+
+  // Bytes kept for the next request.
+  std::size_t keptBytes() const noexcept { return kept_[0].size + kept_[1].size; }
+
+ private:
+  Block kept_[2];
+};
+
+// An array of trivially copyable elements in a block from a ScratchMemory, or from the
+// heap when there is none; the block goes back when the array is released or destroyed.
+// Elements are left uninitialised until written.
+template <typename T>
+class ScratchArray {
+  static_assert(std::is_trivially_copyable_v<T>);
+
+ public:
+  explicit ScratchArray(ScratchMemory* memory = nullptr) noexcept : memory_(memory) {}
+  ScratchArray(ScratchArray&& other) noexcept
+      : memory_(other.memory_), block_(std::exchange(other.block_, {})) {}
+  ScratchArray& operator=(ScratchArray&& other) noexcept {
+    if (this != &other) {
+      release();
+      memory_ = other.memory_;
+      block_ = std::exchange(other.block_, {});
+    }
+    return *this;
+  }
+  ~ScratchArray() { release(); }
+
+  T* data() const noexcept { return reinterpret_cast<T*>(block_.bytes.get()); }
+  std::size_t capacity() const noexcept { return block_.size / sizeof(T); }
+
+  // Makes room for at least `count` elements, keeping the first `kept` of them.
+  void reserve(std::size_t count, std::size_t kept) {
+    if (count <= capacity()) return;
+    ScratchMemory::Block bigger = memory_ != nullptr ? memory_->take(count * sizeof(T))
+                                                     : ScratchMemory::newBlock(count * sizeof(T));
+    if (kept > 0) std::memcpy(bigger.bytes.get(), block_.bytes.get(), kept * sizeof(T));
+    release();
+    block_ = std::move(bigger);
+  }
+
+  // Hands the block over, for another array to reuse.
+  ScratchMemory::Block releaseBlock() noexcept { return std::exchange(block_, {}); }
+  // Takes over a block released by another array.
+  void adopt(ScratchMemory::Block block) noexcept {
+    release();
+    block_ = std::move(block);
+  }
+
+  void release() noexcept {
+    if (block_.bytes == nullptr) return;
+    if (memory_ != nullptr) {
+      memory_->give(std::exchange(block_, {}));
+    } else {
+      block_ = {};
+    }
+  }
+
+ private:
+  ScratchMemory* memory_;
+  ScratchMemory::Block block_;
+};
+
+}  // namespace orrery
