@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <map>
 
+#include "encoding/utf8.h"
 #include "protocol/decimal_format.h"
+#include "request_text.h"
 
 namespace orrery::bench {
 namespace {
@@ -132,17 +134,12 @@ Text joinList(const std::vector<Text>& items) {
 }
 
 Text executeRequest(TextView command, const std::vector<Text>& arguments) {
-  Text request = u"EXECUTE SAORI/1.0\r\nArgument0: ";
-  request.append(command);
-  request.append(u"\r\n");
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    request.append(u"Argument");
-    appendUnsigned(request, i + 1);
-    request.append(u": ");
-    request.append(arguments[i]);
-    request.append(u"\r\n");
-  }
-  request.append(u"\r\n");
+  // Built by the hosts' one request builder, which writes UTF-8; the benches send UTF-16.
+  std::vector<Bytes> texts(arguments.size() + 1);
+  encodeUtf8(command, texts[0]);
+  for (std::size_t i = 0; i < arguments.size(); ++i) encodeUtf8(arguments[i], texts[i + 1]);
+  Text request;
+  decodeUtf8(host::executeRequest(std::vector<BytesView>(texts.begin(), texts.end())), request);
   return request;
 }
 

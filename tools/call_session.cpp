@@ -23,16 +23,10 @@ namespace {
 constexpr std::size_t kBigRequest = std::size_t{64} << 10;
 constexpr std::string_view kUtf8Trailer = "Charset: UTF-8\r\n\r\n";
 
-// The module loaded for one call and unloaded at its end, however the call ends.
-class Session {
- public:
-  explicit Session(ModuleLoader& module) : module_(module) {}
-  ~Session() { module_.unload(); }
-  Session(const Session&) = delete;
-  Session& operator=(const Session&) = delete;
-
- private:
-  ModuleLoader& module_;
+// The module loaded for one call is unloaded at its end, however the call ends.
+struct Unloading {
+  ModuleLoader& module;
+  ~Unloading() { module.unload(); }
 };
 
 // A response block, freed when it goes.
@@ -67,12 +61,6 @@ void say(const char* kind, const std::string& message) {
 
 void writeBytes(std::string_view bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
 
-std::string toBytes(std::u16string_view text) {
-  std::string bytes;
-  seam::appendUtf8(text, bytes);
-  return bytes;
-}
-
 // 8-bit with UTF-8 for big lists and files, where it gives the same answer as requestw
 // with half the bytes.
 Route routeOf(const CallOptions& o) {
@@ -101,7 +89,7 @@ int sendRaw(ModuleLoader& module, Entry entry) {
     const std::u16string response = module.requestw(text);
     out.resize(response.size() * 2);
     std::memcpy(out.data(), response.data(), out.size());  // little-endian platforms only
-    status = toBytes(std::u16string_view(response).substr(0, 16));
+    status = toUtf8(std::u16string_view(response).substr(0, 16));
   } else {
     say("warning: ", undecodableByteNote(in));
     out = module.request(in);
@@ -141,7 +129,7 @@ Answer sendConverted(ModuleLoader& module, const CallRequest& request, const Rou
   std::u16string text;
   appendUtf16(request.bytes, text);
   answer.raw = module.request(encodeRequest(text, route.charset));
-  answer.shown = toBytes(decodeResponse(answer.raw));
+  answer.shown = toUtf8(decodeResponse(answer.raw));
   return answer;
 }
 
@@ -154,7 +142,7 @@ Answer sendWide(ModuleLoader& module, const CallRequest& request, bool keepRaw) 
     answer.raw.resize(response.size() * 2);
     std::memcpy(answer.raw.data(), response.data(), answer.raw.size());  // little-endian only
   }
-  answer.shown = toBytes(response);
+  answer.shown = toUtf8(response);
   return answer;
 }
 
@@ -209,7 +197,7 @@ int callModule(const CallOptions& o, const std::string& modulePath) {
     return 2;
   }
   module.load(directoryOf(modulePath));
-  const Session session(module);
+  const Unloading unloading{module};
   if (o.action == Action::kRaw) return sendRaw(module, o.entry);
 
   const Route route = routeOf(o);

@@ -55,10 +55,8 @@ CharsetLoss findCharsetLoss(const std::vector<std::string_view>& arguments,
       if (added) found->second = roundTrip(character, charset) == character;
       if (found->second) continue;
       if (++loss.count <= kept) {
-        std::string bytes;
-        seam::appendUtf8(character, bytes);
         LostCharacter lost{a, item, {}};
-        appendShown(lost.character, bytes);
+        appendShown(lost.character, toUtf8(character));
         loss.first.push_back(std::move(lost));
       }
     }

@@ -209,4 +209,10 @@ void appendUtf16(std::string_view bytes, std::u16string& out) {
   seam::decodeUtf8(bytes, out);
 }
 
+std::string toUtf8(std::u16string_view text) {
+  std::string bytes;
+  seam::appendUtf8(text, bytes);
+  return bytes;
+}
+
 }  // namespace orrery::host

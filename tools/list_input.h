@@ -53,5 +53,7 @@ std::size_t prepareArgument(std::string& bytes, std::size_t begin, std::size_t e
 // Appends the UTF-16 form of UTF-8 bytes (lone surrogates in their three-byte form
 // included) to `out`.
 void appendUtf16(std::string_view bytes, std::u16string& out);
+// The UTF-8 form of `text`, lone surrogates in their three-byte form.
+std::string toUtf8(std::u16string_view text);
 
 }  // namespace orrery::host

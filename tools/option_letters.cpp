@@ -46,9 +46,7 @@ std::string ignoredOptionsNote(const std::vector<std::string_view>& arguments) {
     if (!ignored.empty()) {
       std::string list;
       for (char16_t c : ignored) {
-        std::string letter;
-        seam::appendUtf8(std::u16string_view(&c, 1), letter);
-        list += (list.empty() ? "" : ", ") + quoted(letter);
+        list += (list.empty() ? "" : ", ") + quoted(toUtf8(std::u16string_view(&c, 1)));
       }
       parts.push_back(name + " ignores " + list + " in its options " + quoted(optionsText) +
                       " (Argument" + std::to_string(command->optionsArgument) +

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "core_seam.h"
+#include "list_input.h"
 #include "response_display.h"
 
 namespace orrery::host {
@@ -14,20 +15,7 @@ namespace {
 
 constexpr std::size_t kShownLength = 60;
 
-std::string shown(std::u16string_view text) {
-  std::string bytes;
-  seam::appendUtf8(text, bytes);
-  return quotedExcerpt(bytes, kShownLength);
-}
-
-std::string asciiCommand(const std::u16string& text) {
-  std::string out;
-  for (char16_t c : text) {
-    if (c >= 0x80) return {};
-    out.push_back(static_cast<char>(c));
-  }
-  return out;
-}
+std::string shown(std::u16string_view text) { return quotedExcerpt(toUtf8(text), kShownLength); }
 
 bool endsInBlank(std::u16string_view text) {
   return !text.empty() && seam::isNumberBlank(text.back());
@@ -58,11 +46,7 @@ bool hasFullWidthDigit(std::u16string_view text) {
   return false;
 }
 
-std::string utf8(char16_t c) {
-  std::string out;
-  seam::appendUtf8(std::u16string_view(&c, 1), out);
-  return out;
-}
+std::string utf8(char16_t c) { return toUtf8(std::u16string_view(&c, 1)); }
 
 // Items are numbered from 1 in every message, and the message says so, since the A
 // option numbers positions from 0.
@@ -193,24 +177,15 @@ bool refusalDependsOnContent(const std::vector<std::string>& words) {
 
 std::string refusalHint(const std::vector<std::u16string>& words, const NumericLocale& locale) {
   if (words.empty()) return {};
-  const std::string command = asciiCommand(words[0]);
-  bool known = false;
-  std::string sameLetters;
-  for (const seam::CommandShape& c : seam::commandShapes()) {
-    const std::string& name = c.name;
-    known = known || name == command;
-    if (name.size() == command.size() &&
-        std::equal(name.begin(), name.end(), command.begin(), [](char a, char b) {
-          return std::tolower(static_cast<unsigned char>(a)) ==
-                 std::tolower(static_cast<unsigned char>(b));
-        })) {
-      sameLetters = name;
-    }
-  }
-  if (!known) {
-    const std::string head = "no command named " + shown(words[0]);
-    if (!sameLetters.empty()) return head + "; commands are case-sensitive: " + joinedNames();
-    return head + "; commands are: " + joinedNames();
+  const std::string command = toUtf8(words[0]);
+  if (seam::findCommandShape(command) == nullptr) {
+    const auto lower = [](char c) { return std::tolower(static_cast<unsigned char>(c)); };
+    const auto sameLetters = [&](const seam::CommandShape& c) {
+      return std::ranges::equal(c.name, command, {}, lower, lower);
+    };
+    const bool caseOnly = std::ranges::any_of(seam::commandShapes(), sameLetters);
+    return "no command named " + shown(words[0]) +
+           (caseOnly ? "; commands are case-sensitive: " : "; commands are: ") + joinedNames();
   }
   const std::size_t needed = seam::findCommandShape(command)->listArguments;
   if (words.size() <= needed) {

@@ -92,13 +92,20 @@ std::string quotedExcerpt(std::string_view text, std::size_t maxBytes) {
   return "`" + out + "`";
 }
 
+namespace {
+
+void showLine(std::string_view text, OutputSink& out) {
+  appendShown(out.buffer(), text);
+  out.buffer().push_back('\n');
+  out.maybeFlush();
+}
+
+}  // namespace
+
 void showResponse(std::string_view response, OutputSink& out) {
   while (!response.empty()) {
     const std::size_t end = response.find(kLineEnd);
-    const std::string_view line = response.substr(0, end);
-    appendShown(out.buffer(), line);
-    out.buffer().push_back('\n');
-    out.maybeFlush();
+    showLine(response.substr(0, end), out);
     if (end == std::string_view::npos) break;
     response.remove_prefix(end + kLineEnd.size());
   }
@@ -120,18 +127,13 @@ void showLines(std::string_view response, OutputSink& out) {
       line.remove_prefix(kResult.size());
       while (!line.empty()) {
         const std::size_t sep = line.find(seam::kListSeparatorByte);
-        appendShown(out.buffer(), line.substr(0, sep));
-        out.buffer().push_back('\n');
-        out.maybeFlush();
+        showLine(line.substr(0, sep), out);
         if (sep == std::string_view::npos) break;
         line.remove_prefix(sep + 1);
       }
     } else if (line.starts_with(kValue)) {
       const std::size_t colon = line.find(": ");
-      if (colon == std::string_view::npos) continue;
-      appendShown(out.buffer(), line.substr(colon + 2));
-      out.buffer().push_back('\n');
-      out.maybeFlush();
+      if (colon != std::string_view::npos) showLine(line.substr(colon + 2), out);
     }
   }
 }

@@ -101,28 +101,32 @@ void* ModuleLoader::rawRequestw(void* block, long* length) {
   return entries_->requestw(static_cast<orrery_block>(block), length);
 }
 
-std::string ModuleLoader::request(const std::string& text) {
-  void* block = allocateBlock(text.size());
-  std::memcpy(block, text.data(), text.size());
+namespace {
+
+// One request through `send`, the response copied out of the module's block. Blocks
+// carry UTF-16LE for requestw; every platform this builds for is little-endian.
+template <typename String, typename Send>
+String exchange(const String& text, Send send) {
+  const std::size_t bytes = text.size() * sizeof(typename String::value_type);
+  void* block = ModuleLoader::allocateBlock(bytes);
+  std::memcpy(block, text.data(), bytes);
   long length = static_cast<long>(text.size());
-  void* response = rawRequest(block, &length);
+  void* response = send(block, &length);
   if (response == nullptr) throw std::runtime_error("the module returned no response block");
-  std::string out(static_cast<const char*>(response), static_cast<std::size_t>(length));
-  freeBlock(response);
+  String out(static_cast<std::size_t>(length), typename String::value_type{});
+  std::memcpy(out.data(), response, out.size() * sizeof(typename String::value_type));
+  ModuleLoader::freeBlock(response);
   return out;
 }
 
+}  // namespace
+
+std::string ModuleLoader::request(const std::string& text) {
+  return exchange(text, [this](void* block, long* length) { return rawRequest(block, length); });
+}
+
 std::u16string ModuleLoader::requestw(const std::u16string& text) {
-  // Blocks carry UTF-16LE; every platform this builds for is little-endian.
-  void* block = allocateBlock(text.size() * 2);
-  std::memcpy(block, text.data(), text.size() * 2);
-  long length = static_cast<long>(text.size());
-  void* response = rawRequestw(block, &length);
-  if (response == nullptr) throw std::runtime_error("the module returned no response block");
-  std::u16string out(static_cast<std::size_t>(length), u'\0');
-  std::memcpy(out.data(), response, out.size() * 2);
-  freeBlock(response);
-  return out;
+  return exchange(text, [this](void* block, long* length) { return rawRequestw(block, length); });
 }
 
 }  // namespace orrery::host

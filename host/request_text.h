@@ -1,6 +1,6 @@
 #pragma once
-// The one builder of request texts, for orrery-call and the tests alike, and the 8-bit
-// charsets a request is sent in.
+// The one builder of request texts, for orrery-call, the tests and the benches alike,
+// and the 8-bit charsets a request is sent in.
 #include <cstddef>
 #include <string>
 #include <string_view>
