@@ -37,8 +37,8 @@ void merge(const MergeRule& rule, const Store& first, const Store& second, Keep&
   // them a few records ahead.
   constexpr std::size_t kAhead = 8;
   while (i < a.size() && j < b.size()) {
-    if (i + kAhead < a.size()) prefetchForRead(first.list().data() + a[i + kAhead].item.offset);
-    if (j + kAhead < b.size()) prefetchForRead(second.list().data() + b[j + kAhead].item.offset);
+    if (i + kAhead < a.size()) prefetchForRead(first.list().data() + a[i + kAhead].offset);
+    if (j + kAhead < b.size()) prefetchForRead(second.list().data() + b[j + kAhead].offset);
     const int c = first.compare(a[i], second, b[j]);
     if (c < 0) {
       if (rule.firstOnly) keep(i, false);
@@ -71,16 +71,14 @@ bool SetCommand::execute(SaoriRequest& record) {
     const Store second(record.argument(2), record.scratch());
     const auto itemOf = [&](std::size_t index, bool fromSecond) {
       const Store& store = fromSecond ? second : first;
-      return ChosenItem{store.list(), store.records()[index].item};
+      return ChosenItem::of(store.list(), store.records()[index]);
     };
     if (writer.writesViews()) {
       // Views need no measuring: written as the merge keeps them, with room for the
       // most it can keep (room never written costs no memory).
       writer.reserveViews(keptBound(rule_, first, second));
-      merge(rule_, first, second, [&](std::size_t index, bool fromSecond) {
-        const ChosenItem item = itemOf(index, fromSecond);
-        writer.write(item.list, item.item);
-      });
+      merge(rule_, first, second,
+            [&](std::size_t index, bool fromSecond) { writer.write(itemOf(index, fromSecond)); });
       return true;
     }
     std::vector<Chosen> chosen;

@@ -35,10 +35,27 @@ inline ValueKind valueKindPreferringSecondPart(TextView options) {
   return ValueKind::kFirstPart;
 }
 
-// An item chosen for output and the list text it was read from.
+// An item chosen for output, where it lies in the list text it was read from.
 struct ChosenItem {
   TextView list;
-  const KeyedItem& item;
+  std::uint32_t offset;
+  std::uint32_t firstLength;
+  std::uint32_t position;  // read only by index writers
+
+  template <typename Record>
+  static ChosenItem of(TextView list, const Record& r) {
+    return {list, r.offset, r.firstLength, r.position()};
+  }
+
+  TextView first() const { return list.substr(offset, firstLength); }
+  // What follows the first PairSeparator up to the end of the item; empty without one.
+  // Found again here rather than kept, so that records stay small.
+  TextView second() const {
+    const std::size_t at = std::size_t{offset} + firstLength;
+    if (at >= list.size() || list[at] != kPairSeparator) return TextView();
+    const std::size_t end = list.find(kListSeparator, at + 1);
+    return list.substr(at + 1, (end == TextView::npos ? list.size() : end) - (at + 1));
+  }
 };
 
 class ItemWriter {
@@ -53,19 +70,20 @@ class ItemWriter {
     if (writesViews()) {
       count_ += count;
     } else {
-      for (std::size_t i = 0; i < count; ++i) measure(itemAt(i).item);
+      for (std::size_t i = 0; i < count; ++i) measure(itemAt(i));
     }
     reserve();
     // Items come in key order, scattered over their list text; where their text is
-    // copied, fetch a few ahead (views are read later, by the response builder).
-    const bool copiesText = joined_ || kind_ == ValueKind::kPair;
+    // read here (copied, or searched for a second part), fetch a few ahead (views of
+    // first parts are read later, by the response builder).
+    const bool readsText = kind_ == ValueKind::kPair || kind_ == ValueKind::kSecondPart ||
+                           (joined_ && kind_ == ValueKind::kFirstPart);
     for (std::size_t i = 0; i < count; ++i) {
-      if (copiesText && i + kPrefetchDistance < count) {
+      if (readsText && i + kPrefetchDistance < count) {
         const ChosenItem ahead = itemAt(i + kPrefetchDistance);
-        prefetchForRead(ahead.list.data() + ahead.item.offset);
+        prefetchForRead(ahead.list.data() + ahead.offset);
       }
-      const ChosenItem chosen = itemAt(i);
-      write(chosen.list, chosen.item);
+      write(itemAt(i));
     }
   }
 
@@ -90,17 +108,17 @@ class ItemWriter {
     if (!joined_) store.lendRecordsTo(record_.values);
   }
 
-  void measure(const KeyedItem& item) {
+  void measure(const ChosenItem& item) {
     ++count_;
     switch (kind_) {
       case ValueKind::kFirstPart:
         codeUnits_ += item.firstLength;
         break;
       case ValueKind::kSecondPart:
-        codeUnits_ += item.secondLength;
+        codeUnits_ += item.second().size();
         break;
       case ValueKind::kPair:
-        codeUnits_ += item.firstLength + 1 + item.secondLength;
+        codeUnits_ += item.firstLength + 1 + item.second().size();
         break;
       case ValueKind::kIndex:
         codeUnits_ += decimalDigits(item.position);
@@ -120,20 +138,20 @@ class ItemWriter {
     }
   }
 
-  void write(TextView list, const KeyedItem& item) {
+  void write(const ChosenItem& item) {
     if (joined_) {
       Text& out = record_.result;
       switch (kind_) {
         case ValueKind::kFirstPart:
-          out.append(item.first(list));
+          out.append(item.first());
           break;
         case ValueKind::kSecondPart:
-          out.append(item.second(list));
+          out.append(item.second());
           break;
         case ValueKind::kPair:
-          out.append(item.first(list));
+          out.append(item.first());
           out.push_back(kPairSeparator);
-          out.append(item.second(list));
+          out.append(item.second());
           break;
         case ValueKind::kIndex:
           appendUnsigned(out, item.position);
@@ -145,13 +163,13 @@ class ItemWriter {
     ValueList& values = record_.values;
     switch (kind_) {
       case ValueKind::kFirstPart:
-        values.pushView(item.first(list));
+        values.pushView(item.first());
         break;
       case ValueKind::kSecondPart:
-        values.pushView(item.second(list));
+        values.pushView(item.second());
         break;
       case ValueKind::kPair:
-        values.pushJoined(item.first(list), kPairSeparator, item.second(list));
+        values.pushJoined(item.first(), kPairSeparator, item.second());
         break;
       case ValueKind::kIndex:
         values.push_back(positionText(item.position));

@@ -1,7 +1,7 @@
 #pragma once
 // The ordered store of the keyed list commands: items read in one pass into compact
-// records (key, offsets into the list text, reading position), then ordered once,
-// ascending by key with equal keys in reading order.
+// records (key, where the item lies in the list text), then ordered once, ascending by
+// key with equal keys in reading order.
 #include <algorithm>
 #include <bit>
 #include <concepts>
@@ -18,10 +18,27 @@
 
 namespace orrery {
 
-template <typename Key>
-struct KeyedRecord {
+// A record keeps what ordering and writing need: the key, where the item starts and the
+// length of its first part. The second part is found again from there when written, and
+// the reading position is kept only when it is written: offsets grow with reading
+// order, so they break ties as well. Sixteen bytes at least, so that the Values can be
+// written over the records (see lendRecordsTo).
+template <typename Key, bool kPositions>
+struct alignas(8) KeyedRecord {
   Key key;
-  KeyedItem item;
+  std::uint32_t offset;
+  std::uint32_t firstLength;
+
+  std::uint32_t position() const { return 0; }  // not kept
+};
+template <typename Key>
+struct alignas(8) KeyedRecord<Key, true> {
+  Key key;
+  std::uint32_t offset;
+  std::uint32_t firstLength;
+  std::uint32_t kept;
+
+  std::uint32_t position() const { return kept; }
 };
 
 // Key kinds. Each makes the key of a first part and compares two records, which may
@@ -39,17 +56,16 @@ struct StringKey {
   }
   static constexpr std::uint32_t kPrefixUnits = 4;
   static std::uint64_t rank(Key key) { return key; }
-  static int compare(TextView listA, const KeyedRecord<Key>& a, TextView listB,
-                     const KeyedRecord<Key>& b) {
+  template <typename Record>
+  static int compare(TextView listA, const Record& a, TextView listB, const Record& b) {
     if (a.key != b.key) return a.key < b.key ? -1 : 1;
     // Equal prefixes: when either text is shorter than the prefix, the padding shows it
     // to be the start of the other, so the lengths decide without reading the texts.
-    const std::uint32_t la = a.item.firstLength;
-    const std::uint32_t lb = b.item.firstLength;
+    const std::uint32_t la = a.firstLength;
+    const std::uint32_t lb = b.firstLength;
     if (la < kPrefixUnits || lb < kPrefixUnits) return (la > lb) - (la < lb);
-    return a.item.first(listA)
-        .substr(kPrefixUnits)
-        .compare(b.item.first(listB).substr(kPrefixUnits));
+    return listA.substr(a.offset + kPrefixUnits, la - kPrefixUnits)
+        .compare(listB.substr(b.offset + kPrefixUnits, lb - kPrefixUnits));
   }
 };
 
@@ -73,7 +89,8 @@ struct IntegerKey {
   }
   // Unsigned with the same order, for the radix sort.
   static std::uint32_t rank(Key key) { return static_cast<std::uint32_t>(key) ^ 0x80000000u; }
-  static int compare(TextView, const KeyedRecord<Key>& a, TextView, const KeyedRecord<Key>& b) {
+  template <typename Record>
+  static int compare(TextView, const Record& a, TextView, const Record& b) {
     return (a.key > b.key) - (a.key < b.key);
   }
 };
@@ -81,7 +98,8 @@ struct IntegerKey {
 struct FloatKey {
   using Key = double;
   static Key make(TextView first) { return toFloat(first); }
-  static int compare(TextView, const KeyedRecord<Key>& a, TextView, const KeyedRecord<Key>& b) {
+  template <typename Record>
+  static int compare(TextView, const Record& a, TextView, const Record& b) {
     return (a.key > b.key) - (a.key < b.key);
   }
 };
@@ -91,7 +109,8 @@ struct LengthKey {
   using Key = std::uint32_t;
   static Key make(TextView first) { return static_cast<Key>(first.size()); }
   static std::uint32_t rank(Key key) { return key; }
-  static int compare(TextView, const KeyedRecord<Key>& a, TextView, const KeyedRecord<Key>& b) {
+  template <typename Record>
+  static int compare(TextView, const Record& a, TextView, const Record& b) {
     return (a.key > b.key) - (a.key < b.key);
   }
 };
@@ -127,12 +146,12 @@ void insertionSort(Record* records, std::size_t n, const Less& less) {
 // restores the stable order.
 template <typename KeyOrder, typename Record, typename Less>
 void radixSort(Record* records, std::size_t n, const Less& less) {
-  // A rank of 32 bits takes the reading position as its low half: equal keys are then
-  // ordered by the radix passes and by comparing these numbers alone.
+  // A rank of 32 bits takes the offset, which grows with reading order, as its low half:
+  // equal keys are then ordered by the radix passes and by comparing these numbers alone.
   constexpr bool kWithPosition = sizeof(KeyOrder::rank(records->key)) <= sizeof(std::uint32_t);
   const auto rankOf = [](const Record& r) -> std::uint64_t {
     if constexpr (kWithPosition) {
-      return std::uint64_t{KeyOrder::rank(r.key)} << 32 | r.item.position;
+      return std::uint64_t{KeyOrder::rank(r.key)} << 32 | r.offset;
     } else {
       return KeyOrder::rank(r.key);
     }
@@ -190,10 +209,11 @@ void radixSort(Record* records, std::size_t n, const Less& less) {
   }
 }
 
-template <typename KeyOrder>
+// kPositions keeps each item's reading position in its record, for writers of indexes.
+template <typename KeyOrder, bool kPositions = false>
 class OrderedStore {
  public:
-  using Record = KeyedRecord<typename KeyOrder::Key>;
+  using Record = KeyedRecord<typename KeyOrder::Key, kPositions>;
 
   // Reads every item of `list` (which must outlive the store), computing keys as they
   // arrive, then orders the records. The records take their room from `scratch` when
@@ -204,13 +224,17 @@ class OrderedStore {
     storage_.reserve(reader.itemBound(), 0);
     records_ = storage_.data();
     reader.read([this](const KeyedItem& item) {
-      ::new (static_cast<void*>(records_ + size_)) Record{KeyOrder::make(item.first(list_)), item};
+      Record* r = ::new (static_cast<void*>(records_ + size_)) Record;
+      r->key = KeyOrder::make(item.first(list_));
+      r->offset = item.offset;
+      r->firstLength = item.firstLength;
+      if constexpr (kPositions) r->kept = item.position;
       ++size_;
     });
-    // Ties broken by reading position give the stable order.
+    // Ties broken by offset, that is by reading order, give the stable order.
     const auto less = [this](const Record& a, const Record& b) {
       const int c = KeyOrder::compare(list_, a, list_, b);
-      return c != 0 ? c < 0 : a.item.position < b.item.position;
+      return c != 0 ? c < 0 : a.offset < b.offset;
     };
     if constexpr (RankedKey<KeyOrder>) {
       radixSort<KeyOrder>(records_, size_, less);
@@ -224,6 +248,16 @@ class OrderedStore {
 
   // Turns the order around, equal keys included.
   void reverse() { std::reverse(records_, records_ + size_); }
+
+  // Keeps only the first record of every key, in order: equal keys stand in reading
+  // order, so that is the first item read with that key.
+  void keepFirstOfEachKey() {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < size_; ++i) {
+      if (kept == 0 || !sameKey(records_[kept - 1], records_[i])) records_[kept++] = records_[i];
+    }
+    size_ = kept;
+  }
 
   // Hands the room of the records to `values`, which must be empty, so that a writer
   // that pushes one value per record, reading the records in ascending order, needs
