@@ -12,7 +12,12 @@ bool UniqueCommand::execute(SaoriRequest& record) {
     const ValueKind kind = valueKindPreferringSecondPart(options);
     ItemWriter writer(record, kind, hasOption(options, optionLetter(u"unique", u's')));
     OrderedStore<StringKey> store(record.argument(1), record.scratch());
-    store.keepFirstOfEachKey();
+    // Equal keys stand in reading order: the first of each run is the first item read
+    // with that key.
+    store.keepWithinKeys([](const auto* run, std::size_t, auto* out) {
+      *out = *run;
+      return out + 1;
+    });
     writer.reuseRecordsOf(store);
     const auto records = store.records();
     writer.writeAll(records.size(),

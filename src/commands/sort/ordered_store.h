@@ -6,12 +6,14 @@
 #include <bit>
 #include <concepts>
 #include <cstdint>
+#include <limits>
 #include <new>
 #include <span>
 #include <utility>
 
 #include "commands/framework/number_conversion.h"
 #include "commands/sort/float_conversion.h"
+#include "commands/sort/item_writer.h"
 #include "commands/sort/keyed_list_reader.h"
 #include "protocol/scratch_memory.h"
 #include "protocol/value_list.h"
@@ -41,8 +43,9 @@ struct alignas(8) KeyedRecord<Key, true> {
   std::uint32_t position() const { return kept; }
 };
 
-// Key kinds. Each makes the key of a first part and compares two records, which may
-// come from different list texts. compare returns <0, 0 or >0.
+// Key kinds. Each makes the key of a first part and compares two records, given a way to
+// find where each record's item starts in its list text (asked only when the texts
+// decide). compare returns <0, 0 or >0.
 
 // Text order, code unit by code unit. The key holds the first four code units (zero
 // padded) so that most comparisons never touch the texts; a tie there falls back to
@@ -56,16 +59,17 @@ struct StringKey {
   }
   static constexpr std::uint32_t kPrefixUnits = 4;
   static std::uint64_t rank(Key key) { return key; }
-  template <typename Record>
-  static int compare(TextView listA, const Record& a, TextView listB, const Record& b) {
+  template <typename Record, typename ItemOfA, typename ItemOfB>
+  static int compare(const Record& a, const ItemOfA& itemOfA, const Record& b,
+                     const ItemOfB& itemOfB) {
     if (a.key != b.key) return a.key < b.key ? -1 : 1;
     // Equal prefixes: when either text is shorter than the prefix, the padding shows it
     // to be the start of the other, so the lengths decide without reading the texts.
     const std::uint32_t la = a.firstLength;
     const std::uint32_t lb = b.firstLength;
     if (la < kPrefixUnits || lb < kPrefixUnits) return (la > lb) - (la < lb);
-    return listA.substr(a.offset + kPrefixUnits, la - kPrefixUnits)
-        .compare(listB.substr(b.offset + kPrefixUnits, lb - kPrefixUnits));
+    return TextView(itemOfA(a) + kPrefixUnits, la - kPrefixUnits)
+        .compare(TextView(itemOfB(b) + kPrefixUnits, lb - kPrefixUnits));
   }
 };
 
@@ -89,8 +93,8 @@ struct IntegerKey {
   }
   // Unsigned with the same order, for the radix sort.
   static std::uint32_t rank(Key key) { return static_cast<std::uint32_t>(key) ^ 0x80000000u; }
-  template <typename Record>
-  static int compare(TextView, const Record& a, TextView, const Record& b) {
+  template <typename Record, typename ItemOf>
+  static int compare(const Record& a, const ItemOf&, const Record& b, const ItemOf&) {
     return (a.key > b.key) - (a.key < b.key);
   }
 };
@@ -98,8 +102,8 @@ struct IntegerKey {
 struct FloatKey {
   using Key = double;
   static Key make(TextView first) { return toFloat(first); }
-  template <typename Record>
-  static int compare(TextView, const Record& a, TextView, const Record& b) {
+  template <typename Record, typename ItemOf>
+  static int compare(const Record& a, const ItemOf&, const Record& b, const ItemOf&) {
     return (a.key > b.key) - (a.key < b.key);
   }
 };
@@ -109,8 +113,8 @@ struct LengthKey {
   using Key = std::uint32_t;
   static Key make(TextView first) { return static_cast<Key>(first.size()); }
   static std::uint32_t rank(Key key) { return key; }
-  template <typename Record>
-  static int compare(TextView, const Record& a, TextView, const Record& b) {
+  template <typename Record, typename ItemOf>
+  static int compare(const Record& a, const ItemOf&, const Record& b, const ItemOf&) {
     return (a.key > b.key) - (a.key < b.key);
   }
 };
@@ -223,24 +227,41 @@ class OrderedStore {
     const KeyedListReader reader(list);
     storage_.reserve(reader.itemBound(), 0);
     records_ = storage_.data();
-    reader.read([this](const KeyedItem& item) {
-      Record* r = ::new (static_cast<void*>(records_ + size_)) Record;
-      r->key = KeyOrder::make(item.first(list_));
-      r->offset = item.offset;
-      r->firstLength = item.firstLength;
-      if constexpr (kPositions) r->kept = item.position;
-      ++size_;
-    });
-    // Ties broken by offset, that is by reading order, give the stable order.
-    const auto less = [this](const Record& a, const Record& b) {
-      const int c = KeyOrder::compare(list_, a, list_, b);
-      return c != 0 ? c < 0 : a.offset < b.offset;
-    };
-    if constexpr (RankedKey<KeyOrder>) {
-      radixSort<KeyOrder>(records_, size_, less);
-    } else {
-      std::sort(records_, records_ + size_, less);
-    }
+    readAll(reader, 0);
+    order();
+  }
+
+  // The items of two lists in one order, those of `first` before those of `second`
+  // among equal keys: for walking both in key order with a single cursor. Offsets of
+  // the second list's items count on from the end of the first, so the two together
+  // must fit the offsets (see fitsTogether).
+  OrderedStore(TextView first, TextView second, ScratchMemory* scratch)
+      : list_(first),
+        second_(second),
+        split_(static_cast<std::uint32_t>(first.size())),
+        storage_(scratch) {
+    const KeyedListReader firstReader(first);
+    const KeyedListReader secondReader(second);
+    storage_.reserve(firstReader.itemBound() + secondReader.itemBound(), 0);
+    records_ = storage_.data();
+    readAll(firstReader, 0);
+    readAll(secondReader, split_);
+    order();
+  }
+
+  static bool fitsTogether(TextView first, TextView second) {
+    return second.size() <= std::numeric_limits<std::uint32_t>::max() - first.size();
+  }
+
+  // True for records of the second list of a store of two.
+  bool fromSecond(const Record& r) const { return r.offset >= split_; }
+
+  // The item of a record, for a writer.
+  ChosenItem chosen(const Record& r) const {
+    if (!fromSecond(r)) return ChosenItem::of(list_, r);
+    ChosenItem item = ChosenItem::of(second_, r);
+    item.offset -= split_;
+    return item;
   }
 
   TextView list() const { return list_; }
@@ -249,14 +270,19 @@ class OrderedStore {
   // Turns the order around, equal keys included.
   void reverse() { std::reverse(records_, records_ + size_); }
 
-  // Keeps only the first record of every key, in order: equal keys stand in reading
-  // order, so that is the first item read with that key.
-  void keepFirstOfEachKey() {
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < size_; ++i) {
-      if (kept == 0 || !sameKey(records_[kept - 1], records_[i])) records_[kept++] = records_[i];
+  // Keeps some records of every run of equal keys, in order, packed at the front:
+  // `choose(run, size, out)` copies the records it keeps of the run, in order, to `out`
+  // and returns the end of what it wrote. `out` lies at or before the run, so each
+  // record must be read before its place is written.
+  template <typename Choose>
+  void keepWithinKeys(Choose&& choose) {
+    Record* out = records_;
+    for (std::size_t begin = 0, end = 0; begin < size_; begin = end) {
+      end = begin + 1;
+      while (end < size_ && sameKey(records_[begin], records_[end])) ++end;
+      out = choose(records_ + begin, end - begin, out);
     }
-    size_ = kept;
+    size_ = static_cast<std::size_t>(out - records_);
   }
 
   // Hands the room of the records to `values`, which must be empty, so that a writer
@@ -269,14 +295,50 @@ class OrderedStore {
 
   // Compares the keys of a record of this store and one of `other`.
   int compare(const Record& a, const OrderedStore& other, const Record& b) const {
-    return KeyOrder::compare(list_, a, other.list_, b);
+    return KeyOrder::compare(a, itemOf(), b, other.itemOf());
   }
   bool sameKey(const Record& a, const Record& b) const {
-    return KeyOrder::compare(list_, a, list_, b) == 0;
+    return KeyOrder::compare(a, itemOf(), b, itemOf()) == 0;
   }
 
  private:
+  template <typename Reader>
+  void readAll(const Reader& reader, std::uint32_t base) {
+    const TextView list = reader.list();
+    reader.read([&](const KeyedItem& item) {
+      Record* r = ::new (static_cast<void*>(records_ + size_)) Record;
+      r->key = KeyOrder::make(item.first(list));
+      r->offset = base + item.offset;
+      r->firstLength = item.firstLength;
+      if constexpr (kPositions) r->kept = item.position;
+      ++size_;
+    });
+  }
+
+  void order() {
+    // Ties broken by offset, that is by reading order, give the stable order.
+    const auto less = [itemOf = itemOf()](const Record& a, const Record& b) {
+      const int c = KeyOrder::compare(a, itemOf, b, itemOf);
+      return c != 0 ? c < 0 : a.offset < b.offset;
+    };
+    if constexpr (RankedKey<KeyOrder>) {
+      radixSort<KeyOrder>(records_, size_, less);
+    } else {
+      std::sort(records_, records_ + size_, less);
+    }
+  }
+
+  // Where a record's item starts.
+  auto itemOf() const {
+    return [first = list_.data(), second = second_.data(), split = split_](const Record& r) {
+      return r.offset < split ? first + r.offset : second + (r.offset - split);
+    };
+  }
+
   TextView list_;
+  TextView second_;
+  // Where the offsets of the second list start; past every offset of a single list.
+  std::uint32_t split_ = std::numeric_limits<std::uint32_t>::max();
   ScratchArray<Record> storage_;
   Record* records_ = nullptr;  // still the records once their room is lent
   std::size_t size_ = 0;
