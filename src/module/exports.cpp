@@ -80,37 +80,21 @@ orrery_block allocateResponse(std::basic_string_view<Unit> text, long* len) {
   return block.release(len);
 }
 
-// The host's request block, freed once released and at the latest when this goes.
-class HostBlock final : public orrery::InputRelease {
- public:
-  HostBlock(orrery_block h, std::size_t bytes) : h_(h), bytes_(bytes) {}
-  HostBlock(const HostBlock&) = delete;
-  HostBlock& operator=(const HostBlock&) = delete;
-  ~HostBlock() { release(); }
-
-  orrery_block get() const { return h_; }
-  std::size_t bytes() const { return bytes_; }
-  void release() noexcept override { orrery::platform::freeBlock(std::exchange(h_, nullptr)); }
-
- private:
-  orrery_block h_;
-  std::size_t bytes_;
-};
-
-// The common shape of request and requestw. `call` copies or decodes the request from
-// the host's block, releases it, runs the module object and returns false when it could
-// not answer; the fallback is then sent instead.
+// The common shape of request and requestw. `call` runs the module object and returns
+// false when it could not answer; the fallback is then sent instead.
 template <typename Unit, typename Call>
 orrery_block answer(orrery_block h, long* len, std::basic_string_view<Unit> fallback, Call call) {
-  HostBlock in(h, requestLength(h, len) * sizeof(Unit));
   try {
     ResponseBlock<Unit> response;
-    if (call(in, response)) {
+    std::basic_string<Unit> in = copyBlock<Unit>(h, requestLength(h, len));
+    orrery::platform::freeBlock(h);
+    h = nullptr;
+    if (call(std::move(in), response)) {
       if (orrery_block block = response.release(len)) return block;
     }
   } catch (...) {
   }
-  in.release();  // still ours only when copying it failed
+  orrery::platform::freeBlock(h);  // still ours only when copying it failed
   if (orrery_block block = allocateResponse<Unit>(fallback, len)) return block;
   if (len != nullptr) *len = 0;
   return nullptr;
@@ -147,22 +131,17 @@ ORRERY_API orrery_bool ORRERY_CALL unload(void) {
 }
 
 ORRERY_API orrery_block ORRERY_CALL request(orrery_block h, long* len) {
-  return answer<char>(
-      h, len, kNarrowFallback, [](HostBlock& in, orrery::ResponseOutput<char>& out) {
-        orrery::IModule* module = orrery::readyModule();
-        const BytesView bytes(static_cast<const char*>(static_cast<const void*>(in.get())),
-                              in.bytes());
-        return module != nullptr && module->request(bytes, in, out);
-      });
+  return answer<char>(h, len, kNarrowFallback, [](Bytes in, orrery::ResponseOutput<char>& out) {
+    orrery::IModule* module = orrery::readyModule();
+    return module != nullptr && module->request(std::move(in), out);
+  });
 }
 
 ORRERY_API orrery_block ORRERY_CALL requestw(orrery_block h, long* len) {
   return answer<char16_t>(h, len, kWideFallback,
-                          [](HostBlock& in, orrery::ResponseOutput<char16_t>& out) {
-                            Text text = copyBlock<char16_t>(in.get(), in.bytes() / 2);
-                            in.release();
+                          [](Text in, orrery::ResponseOutput<char16_t>& out) {
                             orrery::IModule* module = orrery::readyModule();
-                            return module != nullptr && module->requestw(std::move(text), out);
+                            return module != nullptr && module->requestw(std::move(in), out);
                           });
 }
 

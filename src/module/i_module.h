@@ -4,16 +4,6 @@
 
 namespace orrery {
 
-// Frees an 8-bit request's bytes once the module has decoded them into its own text: the
-// host's block is read in place, so its bytes are never copied as they are.
-class InputRelease {
- public:
-  virtual void release() noexcept = 0;
-
- protected:
-  ~InputRelease() = default;
-};
-
 // The host-facing module object. A request operation writes the complete response into
 // room taken once from `out` and returns true; false means it could not answer (no room
 // for the response), and the caller sends its fallback.
@@ -28,17 +18,7 @@ class IModule {
   virtual bool unload() = 0;
   // The request texts are taken by value so that the exports can move them in.
   virtual bool requestw(Text in, ResponseOutput<char16_t>& out) = 0;
-  // `in` stays readable until `done.release()`, which is called once it is decoded.
-  virtual bool request(BytesView in, InputRelease& done, ResponseOutput<char>& out) = 0;
-
-  bool request(Bytes in, ResponseOutput<char>& out) {
-    struct Drop final : InputRelease {
-      explicit Drop(Bytes& bytes) : bytes_(bytes) {}
-      void release() noexcept override { Bytes().swap(bytes_); }
-      Bytes& bytes_;
-    } drop(in);
-    return request(BytesView(in), drop, out);
-  }
+  virtual bool request(Bytes in, ResponseOutput<char>& out) = 0;
 
   // The same with the response in a string, which is empty when called.
   bool requestw(Text in, Text& out) {

@@ -27,11 +27,11 @@ bool RequestBridge::requestw(Text in, ResponseOutput<char16_t>& out) {
   return buildResponse(record, out);
 }
 
-bool RequestBridge::request(BytesView in, InputRelease& done, ResponseOutput<char>& out) {
+bool RequestBridge::request(Bytes in, ResponseOutput<char>& out) {
   SaoriRequest record(&scratch_);
   Text text;
   decodeRequest(in, text);
-  done.release();  // the decoded text is the module's copy of the request
+  Bytes().swap(in);  // the raw bytes are not needed once decoded
   parseAndExecute(*this, std::move(text), record);
   return buildResponse8(record, out);
 }

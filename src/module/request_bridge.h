@@ -13,7 +13,7 @@ class RequestBridge : public IModule {
   using IModule::requestw;
 
   bool requestw(Text in, ResponseOutput<char16_t>& out) override;
-  bool request(BytesView in, InputRelease& done, ResponseOutput<char>& out) override;
+  bool request(Bytes in, ResponseOutput<char>& out) override;
   virtual bool execute(SaoriRequest& record) = 0;
 
  private:
