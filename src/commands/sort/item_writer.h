@@ -48,13 +48,22 @@ struct ChosenItem {
   }
 
   TextView first() const { return list.substr(offset, firstLength); }
+  bool hasPairSeparator() const {
+    const std::size_t at = std::size_t{offset} + firstLength;
+    return at < list.size() && list[at] == kPairSeparator;
+  }
   // What follows the first PairSeparator up to the end of the item; empty without one.
   // Found again here rather than kept, so that records stay small.
   TextView second() const {
-    const std::size_t at = std::size_t{offset} + firstLength;
-    if (at >= list.size() || list[at] != kPairSeparator) return TextView();
-    const std::size_t end = list.find(kListSeparator, at + 1);
-    return list.substr(at + 1, (end == TextView::npos ? list.size() : end) - (at + 1));
+    if (!hasPairSeparator()) return TextView();
+    const std::size_t at = std::size_t{offset} + firstLength + 1;
+    const std::size_t end = list.find(kListSeparator, at);
+    return list.substr(at, (end == TextView::npos ? list.size() : end) - at);
+  }
+  // The whole item, which is its Pair form when it holds a PairSeparator.
+  TextView whole() const {
+    const std::size_t end = list.find(kListSeparator, offset);
+    return list.substr(offset, (end == TextView::npos ? list.size() : end) - offset);
   }
 };
 
@@ -118,7 +127,10 @@ class ItemWriter {
         codeUnits_ += item.second().size();
         break;
       case ValueKind::kPair:
-        codeUnits_ += item.firstLength + 1 + item.second().size();
+        // Only a Pair value without its separator in the list text is a copy.
+        if (joined_ || !item.hasPairSeparator()) {
+          codeUnits_ += item.firstLength + 1 + item.second().size();
+        }
         break;
       case ValueKind::kIndex:
         codeUnits_ += decimalDigits(item.position);
@@ -131,8 +143,8 @@ class ItemWriter {
     if (joined_) {
       record_.result.reserve(record_.result.size() + codeUnits_ + count_);
     } else {
-      // First and second parts are values that view the list text; only the other
-      // kinds are copied.
+      // First and second parts, and pairs whose separator is in the list text, are
+      // values that view it; only the rest is copied, and measured.
       const bool copied = kind_ == ValueKind::kPair || kind_ == ValueKind::kIndex;
       record_.values.reserveAdditional(count_, copied ? codeUnits_ : 0);
     }
@@ -169,7 +181,11 @@ class ItemWriter {
         values.pushView(item.second());
         break;
       case ValueKind::kPair:
-        values.pushJoined(item.first(), kPairSeparator, item.second());
+        if (item.hasPairSeparator()) {
+          values.pushView(item.whole());
+        } else {
+          values.pushJoined(item.first(), kPairSeparator, TextView());
+        }
         break;
       case ValueKind::kIndex:
         values.push_back(positionText(item.position));
