@@ -250,7 +250,8 @@ class OrderedStore {
   }
 
   static bool fitsTogether(TextView first, TextView second) {
-    return second.size() <= std::numeric_limits<std::uint32_t>::max() - first.size();
+    constexpr std::size_t kMost = std::numeric_limits<std::uint32_t>::max();
+    return first.size() <= kMost && second.size() <= kMost - first.size();
   }
 
   // True for records of the second list of a store of two.
