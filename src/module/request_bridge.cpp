@@ -28,11 +28,12 @@ bool RequestBridge::requestw(Text in, ResponseOutput<char16_t>& out) {
 }
 
 bool RequestBridge::request(Bytes in, ResponseOutput<char>& out) {
-  SaoriRequest record(&scratch_);
   Text text;
   decodeRequest(in, text);
-  Bytes().swap(in);  // the raw bytes are not needed once decoded
+  ScratchMemory::Loan loan(scratch_, in);  // the raw bytes are not read once decoded
+  SaoriRequest record(&scratch_);          // gone before the loan ends
   parseAndExecute(*this, std::move(text), record);
+  loan.endUnused();  // unused bytes give their room to the answer
   return buildResponse8(record, out);
 }
 

@@ -126,6 +126,27 @@ inline std::size_t valueLinesOverhead(std::size_t count) {
   return total;
 }
 
+inline constexpr TextView kPairSeparatorText{&kPairSeparator, 1};
+
+// The Value lines, each but the first after the line end of the line before it.
+template <typename Codec, bool kPairs>
+typename Codec::Unit* writeValues(const ValueList& values, typename Codec::Unit* out) {
+  const std::size_t count = values.size();
+  LineName<typename Codec::Unit> name;
+  for (std::size_t i = 0; i < count; ++i, name.increment()) {
+    // Values often view their texts in another order than they were sent (sorted or
+    // shuffled items), so fetch a few ahead of the copy.
+    if (i + kPrefetchDistance < count) values.prefetchText(i + kPrefetchDistance);
+    out = name.putTo(out);
+    out = Codec::write(values[i], out);
+    if constexpr (kPairs) {
+      out = Codec::write(kPairSeparatorText, out);
+      out = Codec::write(values.second(i), out);
+    }
+  }
+  return out;
+}
+
 // Code units of the whole response through `Codec`, followed by the ASCII `tail`.
 template <typename Codec>
 std::size_t length(const SaoriRequest& record, TextView tail = {}) {
@@ -135,6 +156,11 @@ std::size_t length(const SaoriRequest& record, TextView tail = {}) {
   total += kResultPrefix.size() + Codec::length(record.result) + kLineEnd.size() +
            valueLinesOverhead(values.size());
   for (std::size_t i = 0; i < values.size(); ++i) total += Codec::length(values[i]);
+  if (values.holdsPairs()) {
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      total += Codec::length(kPairSeparatorText) + Codec::length(values.second(i));
+    }
+  }
   return total;
 }
 
@@ -143,22 +169,13 @@ std::size_t length(const SaoriRequest& record, TextView tail = {}) {
 template <typename Codec>
 typename Codec::Unit* write(const SaoriRequest& record, typename Codec::Unit* out,
                             TextView tail = {}) {
-  using Unit = typename Codec::Unit;
   out = putAscii(out, kProtocol);
   out = putAscii(out, statusText(record.status));
   if (record.status == SaoriRequest::kOk) {
     out = putAscii(out, kResultPrefix);
     out = Codec::write(record.result, out);
-    const ValueList& values = record.values;
-    const std::size_t count = values.size();
-    LineName<Unit> name;
-    for (std::size_t i = 0; i < count; ++i, name.increment()) {
-      // Values often view their texts in another order than they were sent (sorted or
-      // shuffled items), so fetch a few ahead of the copy.
-      if (i + kPrefetchDistance < count) values.prefetchText(i + kPrefetchDistance);
-      out = name.putTo(out);
-      out = Codec::write(values[i], out);
-    }
+    out = record.values.holdsPairs() ? writeValues<Codec, true>(record.values, out)
+                                     : writeValues<Codec, false>(record.values, out);
     out = putAscii(out, kLineEnd);
   }
   return putAscii(out, tail);

@@ -3,6 +3,10 @@
 namespace orrery {
 
 ScratchMemory::Block ScratchMemory::take(std::size_t size) {
+  if (loan_.bytes != nullptr) {
+    if (loan_.size >= size) return std::exchange(loan_, {});
+    freeLender();  // too small: their room may serve the new block
+  }
   Block* best = nullptr;
   for (Block& kept : kept_) {
     if (kept.bytes != nullptr && kept.size >= size && (best == nullptr || kept.size < best->size)) {
@@ -14,7 +18,7 @@ ScratchMemory::Block ScratchMemory::take(std::size_t size) {
 }
 
 void ScratchMemory::give(Block block) noexcept {
-  if (block.bytes == nullptr) return;
+  if (block.bytes == nullptr || !block.bytes.get_deleter().owned) return;
   // The slot to fill: an empty one, else the smaller kept block when this one is larger.
   Block* slot = kept_[0].size <= kept_[1].size ? &kept_[0] : &kept_[1];
   if (slot->bytes != nullptr && slot->size >= block.size) return;  // freed on return

@@ -6,25 +6,67 @@
 // items, far more than a typical request, and is small beside any host. The module
 // object owns it, so unload gives everything back.
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <type_traits>
 #include <utility>
 
+#include "protocol/text.h"
+
 namespace orrery {
+
+// Frees a block it owns; a block on loan (see ScratchMemory::Loan) belongs to someone
+// else.
+struct ScratchRelease {
+  bool owned = true;
+  void operator()(std::byte* p) const noexcept {
+    if (owned) delete[] p;
+  }
+};
+struct ScratchBlock {
+  std::unique_ptr<std::byte[], ScratchRelease> bytes;
+  std::size_t size = 0;
+};
 
 class ScratchMemory {
  public:
   static constexpr std::size_t kIdleBound = std::size_t{1} << 20;
 
-  struct Block {
-    std::unique_ptr<std::byte[]> bytes;
-    std::size_t size = 0;
-  };
+  using Release = ScratchRelease;
+  using Block = ScratchBlock;
 
-  ScratchMemory() = default;
-  ScratchMemory(const ScratchMemory&) = delete;
-  ScratchMemory& operator=(const ScratchMemory&) = delete;
+  // The raw bytes of a decoded request, no longer read, lent for the request's arrays
+  // for as long as the Loan lives: their pages are touched already. `take` serves from
+  // them first when they are large enough, and otherwise frees them at once, so that
+  // their room can serve the arrays instead. A block taken from them is never kept, and
+  // the Loan must end after every array that may hold it has gone. Only bytes past
+  // what scratch memory keeps are lent: smaller requests find their arrays kept from
+  // the request before. The others are freed at once.
+  class Loan {
+   public:
+    Loan(ScratchMemory& memory, Bytes& bytes) noexcept : memory_(memory) {
+      auto* const data = reinterpret_cast<std::byte*>(bytes.data());
+      if (bytes.size() > kIdleBound &&
+          reinterpret_cast<std::uintptr_t>(data) % alignof(std::max_align_t) == 0) {
+        memory_.loan_ = Block{{data, Release{false}}, bytes.size()};
+        memory_.lender_ = &bytes;
+      } else {
+        Bytes().swap(bytes);
+      }
+    }
+    Loan(const Loan&) = delete;
+    Loan& operator=(const Loan&) = delete;
+    ~Loan() { memory_.endLoan(); }
+
+    // Frees the bytes at once when nothing was taken from them.
+    void endUnused() noexcept {
+      if (memory_.loan_.bytes != nullptr) memory_.freeLender();
+    }
+
+   private:
+    ScratchMemory& memory_;
+  };
 
   // A block of at least `size` bytes, its contents undefined: the smallest kept block
   // that is large enough, else a new one. Throws std::bad_alloc when there is no memory
@@ -36,14 +78,25 @@ class ScratchMemory {
 
   // A block of its own, not from any kept memory.
   static Block newBlock(std::size_t size) {
-    return Block{std::unique_ptr<std::byte[]>(new std::byte[size]), size};
+    return Block{std::unique_ptr<std::byte[], Release>(new std::byte[size]), size};
   }
 
   // Bytes kept for the next request.
   std::size_t keptBytes() const noexcept { return kept_[0].size + kept_[1].size; }
 
  private:
+  void endLoan() noexcept {
+    loan_ = {};
+    lender_ = nullptr;
+  }
+  void freeLender() noexcept {
+    if (lender_ != nullptr) Bytes().swap(*lender_);
+    endLoan();
+  }
+
   Block kept_[2];
+  Block loan_;
+  Bytes* lender_ = nullptr;  // whose bytes are lent
 };
 
 // An array of trivially copyable elements in a block from a ScratchMemory, or from the

@@ -20,7 +20,8 @@ class ValueList {
  public:
   // The entries live in blocks of `memory` when given, so that they can be kept for
   // the next request.
-  explicit ValueList(ScratchMemory* memory = nullptr) noexcept : entries_(memory) {}
+  explicit ValueList(ScratchMemory* memory = nullptr) noexcept
+      : entries_(memory), seconds_(memory) {}
   ValueList(ValueList&& other) noexcept { *this = std::move(other); }
   ValueList& operator=(ValueList&& other) noexcept {
     if (this != &other) {
@@ -30,13 +31,32 @@ class ValueList {
       free_ = std::exchange(other.free_, nullptr);
       room_ = std::exchange(other.room_, 0);
       nextChunk_ = std::exchange(other.nextChunk_, kFirstChunk);
+      seconds_ = std::move(other.seconds_);
+      pairs_ = std::exchange(other.pairs_, false);
     }
     return *this;
   }
 
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
+  // The text of value i; of a pair, its first part (see forEachPiece).
   TextView operator[](std::size_t i) const { return entries_.data()[i]; }
+
+  // True when the values are pairs: value i is then operator[](i), a PairSeparator and
+  // second(i).
+  bool holdsPairs() const { return pairs_; }
+  TextView second(std::size_t i) const { return seconds_.data()[i]; }
+
+  // Calls `piece(TextView)` for the pieces of value i in order: its text, or the first
+  // part, the PairSeparator and the second part of a pair.
+  template <typename Piece>
+  void forEachPiece(std::size_t i, Piece&& piece) const {
+    piece(entries_.data()[i]);
+    if (pairs_) {
+      piece(TextView(&kPairSeparator, 1));
+      piece(seconds_.data()[i]);
+    }
+  }
 
   // Appends a copy of `value`.
   void push_back(TextView value) {
@@ -60,8 +80,26 @@ class ValueList {
     append(TextView(p, length));
   }
 
+  // Appends the pair of `first` and `second` joined by a PairSeparator, both kept as
+  // views like pushView's, so the pair's text is never copied. A list holds pairs only
+  // or no pairs: this is for an empty list or one of pairs.
+  void pushPair(TextView first, TextView second) {
+    pairs_ = true;
+    if (size_ == seconds_.capacity()) seconds_.reserve(size_ < 8 ? 8 : size_ * 2, size_);
+    ::new (static_cast<void*>(seconds_.data() + size_)) TextView(second);
+    append(first);
+  }
+  // Makes room for `count` more pairs.
+  void reservePairs(std::size_t count) {
+    entries_.reserve(size_ + count, size_);
+    seconds_.reserve(size_ + count, size_);
+  }
+
   // Exchanges two values in place; only their positions in the list move.
-  void swap(std::size_t i, std::size_t j) { std::swap(entries_.data()[i], entries_.data()[j]); }
+  void swap(std::size_t i, std::size_t j) {
+    std::swap(entries_.data()[i], entries_.data()[j]);
+    if (pairs_) std::swap(seconds_.data()[i], seconds_.data()[j]);
+  }
 
   // Hints that value i is about to be swapped (for loops that visit values at random).
   void prefetchEntry(std::size_t i) const { prefetchForWrite(entries_.data() + i); }
@@ -83,6 +121,8 @@ class ValueList {
 
   void clear() {
     entries_.release();
+    seconds_.release();
+    pairs_ = false;
     size_ = 0;
     chunks_.clear();
     free_ = nullptr;
@@ -93,7 +133,9 @@ class ValueList {
   // Total code units of all values, for sizing the response once.
   std::size_t totalLength() const {
     std::size_t n = 0;
-    for (std::size_t i = 0; i < size_; ++i) n += entries_.data()[i].size();
+    for (std::size_t i = 0; i < size_; ++i) {
+      forEachPiece(i, [&](TextView piece) { n += piece.size(); });
+    }
     return n;
   }
 
@@ -127,8 +169,10 @@ class ValueList {
     return p;
   }
 
-  ScratchArray<TextView> entries_;
+  ScratchArray<TextView> entries_;  // the values, or the first parts of pairs
   std::size_t size_ = 0;
+  ScratchArray<TextView> seconds_;  // the second parts of pairs
+  bool pairs_ = false;
   std::vector<std::unique_ptr<char16_t[]>> chunks_;
   char16_t* free_ = nullptr;
   std::size_t room_ = 0;

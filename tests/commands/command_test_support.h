@@ -46,8 +46,11 @@ inline Outcome run(IRequestEntry& command, const std::map<std::uint32_t, TextVie
   o.returned = command.execute(record);
   o.status = record.status;
   o.result = notation(record.result);
-  for (std::size_t i = 0; i < record.values.size(); ++i)
-    o.values.push_back(notation(record.values[i]));
+  for (std::size_t i = 0; i < record.values.size(); ++i) {
+    Text value;
+    record.values.forEachPiece(i, [&](TextView piece) { value += piece; });
+    o.values.push_back(notation(value));
+  }
   return o;
 }
 

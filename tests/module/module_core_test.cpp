@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "encoding/utf8.h"
 #include "protocol/decimal_format.h"
 
 namespace orrery {
@@ -98,6 +99,40 @@ TEST(ModuleCore, AnswersAfterLargerRequestsAsAFreshObject) {
       EXPECT_EQ(answer, expected);
       EXPECT_EQ(expected.rfind(u"SAORI/1.0 200 OK\r\n", 0), 0u);
     }
+  }
+}
+
+// 8-bit requests past what scratch memory keeps lend their raw bytes to the request's
+// arrays, or free them when too small for them: either way the answer is the UTF-16
+// answer in UTF-8.
+TEST(ModuleCore, LargeUtf8RequestsAnswerAsTheirUtf16Form) {
+  Text named;  // more bytes per item than a record takes
+  for (std::size_t i = 0; i < 60000; ++i) {
+    named += u"item-with-a-longer-name-\x3042";
+    appendUnsigned(named, (i * 7919) % 30001);
+    named += u'\x0002';
+  }
+  const Text rows[] = {
+      u"Argument0: sort\r\nArgument1: " + named + u"\r\nArgument2: S\r\n",
+      u"Argument0: sort\r\nArgument1: " + items(100000) + u"\r\n",
+      u"Argument0: union\r\nArgument1: " + named + u"\r\nArgument2: " + items(30000) +
+          u"\r\nArgument3: P\r\n",
+      u"Argument0: make_pair\r\nArgument1: " + named + u"\r\nArgument2: " + named + u"\r\n",
+  };
+  ModuleCore module(nullptr);
+  for (const Text& row : rows) {
+    SCOPED_TRACE(std::string(row.begin(), row.begin() + 20));
+    Text wide;
+    ASSERT_TRUE(module.requestw(u"EXECUTE SAORI/1.0\r\n" + row + u"\r\n", wide));
+    Bytes narrow;
+    ASSERT_TRUE(encodeUtf8(u"EXECUTE SAORI/1.0\r\nCharset: UTF-8\r\n" + row + u"\r\n", narrow));
+    ASSERT_GT(narrow.size(), ScratchMemory::kIdleBound);
+    Bytes answer;
+    ASSERT_TRUE(module.request(narrow, answer));
+    Bytes expected;
+    ASSERT_TRUE(encodeUtf8(wide, expected));
+    EXPECT_EQ(answer, expected + "Charset: UTF-8\r\n\r\n");
+    EXPECT_EQ(wide.rfind(u"SAORI/1.0 200 OK\r\n", 0), 0u);
   }
 }
 

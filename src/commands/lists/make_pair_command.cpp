@@ -40,7 +40,7 @@ bool MakePairCommand::execute(SaoriRequest& record) {
   if (joined) {
     record.result.reserve(record.result.size() + codeUnits + first.items);
   } else {
-    record.values.reserveAdditional(first.items, codeUnits);
+    record.values.reservePairs(first.items);
   }
   constexpr std::size_t kBatch = 256;
   TextView firsts[kBatch];
@@ -57,7 +57,7 @@ bool MakePairCommand::execute(SaoriRequest& record) {
         result.append(seconds[i]);
         result.push_back(kListSeparator);
       } else {
-        record.values.pushJoined(firsts[i], kPairSeparator, seconds[i]);
+        record.values.pushPair(firsts[i], seconds[i]);
       }
     }
   }

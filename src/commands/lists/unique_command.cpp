@@ -1,30 +1,10 @@
 #include "commands/lists/unique_command.h"
 
-#include <cstdint>
-#include <vector>
-
 #include "commands/framework/options.h"
 #include "commands/sort/item_writer.h"
 #include "commands/sort/ordered_store.h"
 
 namespace orrery {
-namespace {
-
-// Positions of the first record of every key: the store keeps equal keys in reading
-// order, so that is the first item read with that key.
-std::vector<std::uint32_t> firstOfEachKey(const OrderedStore<StringKey>& store) {
-  const auto& records = store.records();
-  std::vector<std::uint32_t> chosen;
-  chosen.reserve(records.size());
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    if (i == 0 || !store.sameKey(records[i - 1], records[i])) {
-      chosen.push_back(static_cast<std::uint32_t>(i));
-    }
-  }
-  return chosen;
-}
-
-}  // namespace
 
 bool UniqueCommand::execute(SaoriRequest& record) {
   try {
@@ -32,12 +12,16 @@ bool UniqueCommand::execute(SaoriRequest& record) {
     const ValueKind kind = valueKindPreferringSecondPart(options);
     ItemWriter writer(record, kind, hasOption(options, optionLetter(u"unique", u's')));
     OrderedStore<StringKey> store(record.argument(1), record.scratch());
-    const std::vector<std::uint32_t> chosen = firstOfEachKey(store);
-    // Chosen records ascend, one value each.
-    writer.reuseRecordsOf(store);
-    writer.writeAll(chosen.size(), [&](std::size_t i) {
-      return ChosenItem{store.list(), store.records()[chosen[i]].item};
+    // Equal keys stand in reading order: the first of each run is the first item read
+    // with that key.
+    store.keepWithinKeys([](const auto* run, std::size_t, auto* out) {
+      *out = *run;
+      return out + 1;
     });
+    writer.reuseRecordsOf(store);
+    const auto records = store.records();
+    writer.writeAll(records.size(),
+                    [&](std::size_t i) { return ChosenItem::of(store.list(), records[i]); });
     return true;
   } catch (const ConvExcep&) {
     // Only a list too long to index gets here.

@@ -1,5 +1,6 @@
 #include "commands/sets/set_command.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -21,8 +22,8 @@ struct Chosen {
 
 // The most items the rule can keep.
 std::size_t keptBound(const MergeRule& rule, const Store& first, const Store& second) {
-  return (rule.firstOnly || rule.equal || rule.restOfFirst ? first.records().size() : 0) +
-         (rule.secondOnly || rule.restOfSecond ? second.records().size() : 0);
+  return (rule.firstOnly || rule.equal ? first.records().size() : 0) +
+         (rule.secondOnly ? second.records().size() : 0);
 }
 
 // Walks both ordered lists with one cursor each, comparing keys only, and calls
@@ -37,8 +38,8 @@ void merge(const MergeRule& rule, const Store& first, const Store& second, Keep&
   // them a few records ahead.
   constexpr std::size_t kAhead = 8;
   while (i < a.size() && j < b.size()) {
-    if (i + kAhead < a.size()) prefetchForRead(first.list().data() + a[i + kAhead].item.offset);
-    if (j + kAhead < b.size()) prefetchForRead(second.list().data() + b[j + kAhead].item.offset);
+    if (i + kAhead < a.size()) prefetchForRead(first.list().data() + a[i + kAhead].offset);
+    if (j + kAhead < b.size()) prefetchForRead(second.list().data() + b[j + kAhead].offset);
     const int c = first.compare(a[i], second, b[j]);
     if (c < 0) {
       if (rule.firstOnly) keep(i, false);
@@ -52,12 +53,40 @@ void merge(const MergeRule& rule, const Store& first, const Store& second, Keep&
       ++j;
     }
   }
-  if (rule.restOfFirst) {
+  if (rule.firstOnly) {
     for (; i < a.size(); ++i) keep(i, false);
   }
-  if (rule.restOfSecond) {
+  if (rule.secondOnly) {
     for (; j < b.size(); ++j) keep(j, true);
   }
+}
+
+// Both lists in one store: a run of equal keys holds the first list's items, then the
+// second's, and the merge pairs them off in that order. So the kept items are found
+// run by run and packed in place, and the Values are written over the records.
+void writeKept(const MergeRule& rule, Store both, ItemWriter& writer) {
+  both.keepWithinKeys([&](const Store::Record* run, std::size_t size, Store::Record* out) {
+    if (size == 1) {  // most keys: an item of one list alone
+      if (both.fromSecond(*run) ? rule.secondOnly : rule.firstOnly) *out++ = *run;
+      return out;
+    }
+    // The run is firstCount items of the first list, then the second's; the first
+    // `paired` of each side are paired off, the rest are the side's own.
+    std::size_t firstCount = 0;
+    while (firstCount < size && !both.fromSecond(run[firstCount])) ++firstCount;
+    const std::size_t paired = std::min(firstCount, size - firstCount);
+    for (std::size_t i = 0; i < size; ++i) {
+      const bool first = i < firstCount;
+      const bool keep = (first ? i : i - firstCount) < paired
+                            ? first && rule.equal
+                            : (first ? rule.firstOnly : rule.secondOnly);
+      if (keep) *out++ = run[i];
+    }
+    return out;
+  });
+  writer.reuseRecordsOf(both);
+  const auto records = both.records();
+  writer.writeAll(records.size(), [&](std::size_t k) { return both.chosen(records[k]); });
 }
 
 }  // namespace
@@ -67,20 +96,25 @@ bool SetCommand::execute(SaoriRequest& record) {
     const TextView options = record.argumentCount() > 3 ? TextView(record.argument(3)) : TextView();
     const ValueKind kind = valueKindPreferringSecondPart(options);
     ItemWriter writer(record, kind, hasOption(options, optionLetter(u"union", u's')));
-    const Store first(record.argument(1), record.scratch());
-    const Store second(record.argument(2), record.scratch());
+    const TextView firstList = record.argument(1);
+    const TextView secondList = record.argument(2);
+    if (Store::fitsTogether(firstList, secondList)) {
+      writeKept(rule_, Store(firstList, secondList, record.scratch()), writer);
+      return true;
+    }
+    // Lists too long to share one store's offsets: one store each, merged.
+    const Store first(firstList, record.scratch());
+    const Store second(secondList, record.scratch());
     const auto itemOf = [&](std::size_t index, bool fromSecond) {
       const Store& store = fromSecond ? second : first;
-      return ChosenItem{store.list(), store.records()[index].item};
+      return ChosenItem::of(store.list(), store.records()[index]);
     };
     if (writer.writesViews()) {
       // Views need no measuring: written as the merge keeps them, with room for the
       // most it can keep (room never written costs no memory).
       writer.reserveViews(keptBound(rule_, first, second));
-      merge(rule_, first, second, [&](std::size_t index, bool fromSecond) {
-        const ChosenItem item = itemOf(index, fromSecond);
-        writer.write(item.list, item.item);
-      });
+      merge(rule_, first, second,
+            [&](std::size_t index, bool fromSecond) { writer.write(itemOf(index, fromSecond)); });
       return true;
     }
     std::vector<Chosen> chosen;

@@ -6,17 +6,13 @@
 
 namespace orrery {
 
-// What the merge copies. Keys present in one list only are copied from it (while the
-// other list still has items) when firstOnly / secondOnly is set; on equal keys the first
-// list's item is copied when `equal` is set, and both sides advance. When one list runs
-// out, the rest of the first and then of the second are copied as restOfFirst /
-// restOfSecond say.
+// What the merge copies. Keys present in one list only, and the rest of a list once the
+// other runs out, are copied from it when firstOnly / secondOnly is set; on equal keys
+// the first list's item is copied when `equal` is set, and both sides advance.
 struct MergeRule {
   bool firstOnly;
   bool secondOnly;
   bool equal;
-  bool restOfFirst;
-  bool restOfSecond;
 };
 
 class SetCommand : public IRequestEntry {
@@ -35,45 +31,26 @@ class SetCommand : public IRequestEntry {
 // the first list.
 class IntersectionCommand : public SetCommand {
  public:
-  IntersectionCommand()
-      : SetCommand({.firstOnly = false,
-                    .secondOnly = false,
-                    .equal = true,
-                    .restOfFirst = false,
-                    .restOfSecond = false}) {}
+  IntersectionCommand() : SetCommand({.firstOnly = false, .secondOnly = false, .equal = true}) {}
 };
 
 // The first list's items after its first n, when m > n.
 class DifferenceCommand : public SetCommand {
  public:
-  DifferenceCommand()
-      : SetCommand({.firstOnly = true,
-                    .secondOnly = false,
-                    .equal = false,
-                    .restOfFirst = true,
-                    .restOfSecond = false}) {}
+  DifferenceCommand() : SetCommand({.firstOnly = true, .secondOnly = false, .equal = false}) {}
 };
 
 // All m items of the first list, then the last n - m of the second when n > m.
 class UnionCommand : public SetCommand {
  public:
-  UnionCommand()
-      : SetCommand({.firstOnly = true,
-                    .secondOnly = true,
-                    .equal = true,
-                    .restOfFirst = true,
-                    .restOfSecond = true}) {}
+  UnionCommand() : SetCommand({.firstOnly = true, .secondOnly = true, .equal = true}) {}
 };
 
 // The last |m - n| items of whichever list holds more.
 class SymmetricDifferenceCommand : public SetCommand {
  public:
   SymmetricDifferenceCommand()
-      : SetCommand({.firstOnly = true,
-                    .secondOnly = true,
-                    .equal = false,
-                    .restOfFirst = true,
-                    .restOfSecond = true}) {}
+      : SetCommand({.firstOnly = true, .secondOnly = true, .equal = false}) {}
 };
 
 }  // namespace orrery

@@ -35,10 +35,36 @@ inline ValueKind valueKindPreferringSecondPart(TextView options) {
   return ValueKind::kFirstPart;
 }
 
-// An item chosen for output and the list text it was read from.
+// An item chosen for output, where it lies in the list text it was read from.
 struct ChosenItem {
   TextView list;
-  const KeyedItem& item;
+  std::uint32_t offset;
+  std::uint32_t firstLength;
+  std::uint32_t position;  // read only by index writers
+
+  template <typename Record>
+  static ChosenItem of(TextView list, const Record& r) {
+    return {list, r.offset, r.firstLength, r.position()};
+  }
+
+  TextView first() const { return list.substr(offset, firstLength); }
+  bool hasPairSeparator() const {
+    const std::size_t at = std::size_t{offset} + firstLength;
+    return at < list.size() && list[at] == kPairSeparator;
+  }
+  // What follows the first PairSeparator up to the end of the item; empty without one.
+  // Found again here rather than kept, so that records stay small.
+  TextView second() const {
+    if (!hasPairSeparator()) return TextView();
+    const std::size_t at = std::size_t{offset} + firstLength + 1;
+    const std::size_t end = list.find(kListSeparator, at);
+    return list.substr(at, (end == TextView::npos ? list.size() : end) - at);
+  }
+  // The whole item, which is its Pair form when it holds a PairSeparator.
+  TextView whole() const {
+    const std::size_t end = list.find(kListSeparator, offset);
+    return list.substr(offset, (end == TextView::npos ? list.size() : end) - offset);
+  }
 };
 
 class ItemWriter {
@@ -53,19 +79,20 @@ class ItemWriter {
     if (writesViews()) {
       count_ += count;
     } else {
-      for (std::size_t i = 0; i < count; ++i) measure(itemAt(i).item);
+      for (std::size_t i = 0; i < count; ++i) measure(itemAt(i));
     }
     reserve();
     // Items come in key order, scattered over their list text; where their text is
-    // copied, fetch a few ahead (views are read later, by the response builder).
-    const bool copiesText = joined_ || kind_ == ValueKind::kPair;
+    // read here (copied, or searched for a second part), fetch a few ahead (views of
+    // first parts are read later, by the response builder).
+    const bool readsText = kind_ == ValueKind::kPair || kind_ == ValueKind::kSecondPart ||
+                           (joined_ && kind_ == ValueKind::kFirstPart);
     for (std::size_t i = 0; i < count; ++i) {
-      if (copiesText && i + kPrefetchDistance < count) {
+      if (readsText && i + kPrefetchDistance < count) {
         const ChosenItem ahead = itemAt(i + kPrefetchDistance);
-        prefetchForRead(ahead.list.data() + ahead.item.offset);
+        prefetchForRead(ahead.list.data() + ahead.offset);
       }
-      const ChosenItem chosen = itemAt(i);
-      write(chosen.list, chosen.item);
+      write(itemAt(i));
     }
   }
 
@@ -90,17 +117,20 @@ class ItemWriter {
     if (!joined_) store.lendRecordsTo(record_.values);
   }
 
-  void measure(const KeyedItem& item) {
+  void measure(const ChosenItem& item) {
     ++count_;
     switch (kind_) {
       case ValueKind::kFirstPart:
         codeUnits_ += item.firstLength;
         break;
       case ValueKind::kSecondPart:
-        codeUnits_ += item.secondLength;
+        codeUnits_ += item.second().size();
         break;
       case ValueKind::kPair:
-        codeUnits_ += item.firstLength + 1 + item.secondLength;
+        // Only a Pair value without its separator in the list text is a copy.
+        if (joined_ || !item.hasPairSeparator()) {
+          codeUnits_ += item.firstLength + 1 + item.second().size();
+        }
         break;
       case ValueKind::kIndex:
         codeUnits_ += decimalDigits(item.position);
@@ -113,27 +143,27 @@ class ItemWriter {
     if (joined_) {
       record_.result.reserve(record_.result.size() + codeUnits_ + count_);
     } else {
-      // First and second parts are values that view the list text; only the other
-      // kinds are copied.
+      // First and second parts, and pairs whose separator is in the list text, are
+      // values that view it; only the rest is copied, and measured.
       const bool copied = kind_ == ValueKind::kPair || kind_ == ValueKind::kIndex;
       record_.values.reserveAdditional(count_, copied ? codeUnits_ : 0);
     }
   }
 
-  void write(TextView list, const KeyedItem& item) {
+  void write(const ChosenItem& item) {
     if (joined_) {
       Text& out = record_.result;
       switch (kind_) {
         case ValueKind::kFirstPart:
-          out.append(item.first(list));
+          out.append(item.first());
           break;
         case ValueKind::kSecondPart:
-          out.append(item.second(list));
+          out.append(item.second());
           break;
         case ValueKind::kPair:
-          out.append(item.first(list));
+          out.append(item.first());
           out.push_back(kPairSeparator);
-          out.append(item.second(list));
+          out.append(item.second());
           break;
         case ValueKind::kIndex:
           appendUnsigned(out, item.position);
@@ -145,13 +175,17 @@ class ItemWriter {
     ValueList& values = record_.values;
     switch (kind_) {
       case ValueKind::kFirstPart:
-        values.pushView(item.first(list));
+        values.pushView(item.first());
         break;
       case ValueKind::kSecondPart:
-        values.pushView(item.second(list));
+        values.pushView(item.second());
         break;
       case ValueKind::kPair:
-        values.pushJoined(item.first(list), kPairSeparator, item.second(list));
+        if (item.hasPairSeparator()) {
+          values.pushView(item.whole());
+        } else {
+          values.pushJoined(item.first(), kPairSeparator, TextView());
+        }
         break;
       case ValueKind::kIndex:
         values.push_back(positionText(item.position));

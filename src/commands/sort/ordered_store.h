@@ -1,31 +1,51 @@
 #pragma once
 // The ordered store of the keyed list commands: items read in one pass into compact
-// records (key, offsets into the list text, reading position), then ordered once,
-// ascending by key with equal keys in reading order.
+// records (key, where the item lies in the list text), then ordered once, ascending by
+// key with equal keys in reading order.
 #include <algorithm>
 #include <bit>
 #include <concepts>
 #include <cstdint>
+#include <limits>
 #include <new>
 #include <span>
 #include <utility>
 
 #include "commands/framework/number_conversion.h"
 #include "commands/sort/float_conversion.h"
+#include "commands/sort/item_writer.h"
 #include "commands/sort/keyed_list_reader.h"
 #include "protocol/scratch_memory.h"
 #include "protocol/value_list.h"
 
 namespace orrery {
 
-template <typename Key>
-struct KeyedRecord {
+// A record keeps what ordering and writing need: the key, where the item starts and the
+// length of its first part. The second part is found again from there when written, and
+// the reading position is kept only when it is written: offsets grow with reading
+// order, so they break ties as well. Sixteen bytes at least, so that the Values can be
+// written over the records (see lendRecordsTo).
+template <typename Key, bool kPositions>
+struct alignas(8) KeyedRecord {
   Key key;
-  KeyedItem item;
+  std::uint32_t offset;
+  std::uint32_t firstLength;
+
+  std::uint32_t position() const { return 0; }  // not kept
+};
+template <typename Key>
+struct alignas(8) KeyedRecord<Key, true> {
+  Key key;
+  std::uint32_t offset;
+  std::uint32_t firstLength;
+  std::uint32_t kept;
+
+  std::uint32_t position() const { return kept; }
 };
 
-// Key kinds. Each makes the key of a first part and compares two records, which may
-// come from different list texts. compare returns <0, 0 or >0.
+// Key kinds. Each makes the key of a first part and compares two records, given a way to
+// find where each record's item starts in its list text (asked only when the texts
+// decide). compare returns <0, 0 or >0.
 
 // Text order, code unit by code unit. The key holds the first four code units (zero
 // padded) so that most comparisons never touch the texts; a tie there falls back to
@@ -39,17 +59,17 @@ struct StringKey {
   }
   static constexpr std::uint32_t kPrefixUnits = 4;
   static std::uint64_t rank(Key key) { return key; }
-  static int compare(TextView listA, const KeyedRecord<Key>& a, TextView listB,
-                     const KeyedRecord<Key>& b) {
+  template <typename Record, typename ItemOfA, typename ItemOfB>
+  static int compare(const Record& a, const ItemOfA& itemOfA, const Record& b,
+                     const ItemOfB& itemOfB) {
     if (a.key != b.key) return a.key < b.key ? -1 : 1;
     // Equal prefixes: when either text is shorter than the prefix, the padding shows it
     // to be the start of the other, so the lengths decide without reading the texts.
-    const std::uint32_t la = a.item.firstLength;
-    const std::uint32_t lb = b.item.firstLength;
+    const std::uint32_t la = a.firstLength;
+    const std::uint32_t lb = b.firstLength;
     if (la < kPrefixUnits || lb < kPrefixUnits) return (la > lb) - (la < lb);
-    return a.item.first(listA)
-        .substr(kPrefixUnits)
-        .compare(b.item.first(listB).substr(kPrefixUnits));
+    return TextView(itemOfA(a) + kPrefixUnits, la - kPrefixUnits)
+        .compare(TextView(itemOfB(b) + kPrefixUnits, lb - kPrefixUnits));
   }
 };
 
@@ -73,7 +93,8 @@ struct IntegerKey {
   }
   // Unsigned with the same order, for the radix sort.
   static std::uint32_t rank(Key key) { return static_cast<std::uint32_t>(key) ^ 0x80000000u; }
-  static int compare(TextView, const KeyedRecord<Key>& a, TextView, const KeyedRecord<Key>& b) {
+  template <typename Record, typename ItemOf>
+  static int compare(const Record& a, const ItemOf&, const Record& b, const ItemOf&) {
     return (a.key > b.key) - (a.key < b.key);
   }
 };
@@ -81,7 +102,8 @@ struct IntegerKey {
 struct FloatKey {
   using Key = double;
   static Key make(TextView first) { return toFloat(first); }
-  static int compare(TextView, const KeyedRecord<Key>& a, TextView, const KeyedRecord<Key>& b) {
+  template <typename Record, typename ItemOf>
+  static int compare(const Record& a, const ItemOf&, const Record& b, const ItemOf&) {
     return (a.key > b.key) - (a.key < b.key);
   }
 };
@@ -91,7 +113,8 @@ struct LengthKey {
   using Key = std::uint32_t;
   static Key make(TextView first) { return static_cast<Key>(first.size()); }
   static std::uint32_t rank(Key key) { return key; }
-  static int compare(TextView, const KeyedRecord<Key>& a, TextView, const KeyedRecord<Key>& b) {
+  template <typename Record, typename ItemOf>
+  static int compare(const Record& a, const ItemOf&, const Record& b, const ItemOf&) {
     return (a.key > b.key) - (a.key < b.key);
   }
 };
@@ -127,12 +150,12 @@ void insertionSort(Record* records, std::size_t n, const Less& less) {
 // restores the stable order.
 template <typename KeyOrder, typename Record, typename Less>
 void radixSort(Record* records, std::size_t n, const Less& less) {
-  // A rank of 32 bits takes the reading position as its low half: equal keys are then
-  // ordered by the radix passes and by comparing these numbers alone.
+  // A rank of 32 bits takes the offset, which grows with reading order, as its low half:
+  // equal keys are then ordered by the radix passes and by comparing these numbers alone.
   constexpr bool kWithPosition = sizeof(KeyOrder::rank(records->key)) <= sizeof(std::uint32_t);
   const auto rankOf = [](const Record& r) -> std::uint64_t {
     if constexpr (kWithPosition) {
-      return std::uint64_t{KeyOrder::rank(r.key)} << 32 | r.item.position;
+      return std::uint64_t{KeyOrder::rank(r.key)} << 32 | r.offset;
     } else {
       return KeyOrder::rank(r.key);
     }
@@ -190,10 +213,11 @@ void radixSort(Record* records, std::size_t n, const Less& less) {
   }
 }
 
-template <typename KeyOrder>
+// kPositions keeps each item's reading position in its record, for writers of indexes.
+template <typename KeyOrder, bool kPositions = false>
 class OrderedStore {
  public:
-  using Record = KeyedRecord<typename KeyOrder::Key>;
+  using Record = KeyedRecord<typename KeyOrder::Key, kPositions>;
 
   // Reads every item of `list` (which must outlive the store), computing keys as they
   // arrive, then orders the records. The records take their room from `scratch` when
@@ -203,20 +227,42 @@ class OrderedStore {
     const KeyedListReader reader(list);
     storage_.reserve(reader.itemBound(), 0);
     records_ = storage_.data();
-    reader.read([this](const KeyedItem& item) {
-      ::new (static_cast<void*>(records_ + size_)) Record{KeyOrder::make(item.first(list_)), item};
-      ++size_;
-    });
-    // Ties broken by reading position give the stable order.
-    const auto less = [this](const Record& a, const Record& b) {
-      const int c = KeyOrder::compare(list_, a, list_, b);
-      return c != 0 ? c < 0 : a.item.position < b.item.position;
-    };
-    if constexpr (RankedKey<KeyOrder>) {
-      radixSort<KeyOrder>(records_, size_, less);
-    } else {
-      std::sort(records_, records_ + size_, less);
-    }
+    readAll(reader, 0);
+    order();
+  }
+
+  // The items of two lists in one order, those of `first` before those of `second`
+  // among equal keys: for walking both in key order with a single cursor. Offsets of
+  // the second list's items count on from the end of the first, so the two together
+  // must fit the offsets (see fitsTogether).
+  OrderedStore(TextView first, TextView second, ScratchMemory* scratch)
+      : list_(first),
+        second_(second),
+        split_(static_cast<std::uint32_t>(first.size())),
+        storage_(scratch) {
+    const KeyedListReader firstReader(first);
+    const KeyedListReader secondReader(second);
+    storage_.reserve(firstReader.itemBound() + secondReader.itemBound(), 0);
+    records_ = storage_.data();
+    readAll(firstReader, 0);
+    readAll(secondReader, split_);
+    order();
+  }
+
+  static bool fitsTogether(TextView first, TextView second) {
+    constexpr std::size_t kMost = std::numeric_limits<std::uint32_t>::max();
+    return first.size() <= kMost && second.size() <= kMost - first.size();
+  }
+
+  // True for records of the second list of a store of two.
+  bool fromSecond(const Record& r) const { return r.offset >= split_; }
+
+  // The item of a record, for a writer.
+  ChosenItem chosen(const Record& r) const {
+    if (!fromSecond(r)) return ChosenItem::of(list_, r);
+    ChosenItem item = ChosenItem::of(second_, r);
+    item.offset -= split_;
+    return item;
   }
 
   TextView list() const { return list_; }
@@ -224,6 +270,21 @@ class OrderedStore {
 
   // Turns the order around, equal keys included.
   void reverse() { std::reverse(records_, records_ + size_); }
+
+  // Keeps some records of every run of equal keys, in order, packed at the front:
+  // `choose(run, size, out)` copies the records it keeps of the run, in order, to `out`
+  // and returns the end of what it wrote. `out` lies at or before the run, so each
+  // record must be read before its place is written.
+  template <typename Choose>
+  void keepWithinKeys(Choose&& choose) {
+    Record* out = records_;
+    for (std::size_t begin = 0, end = 0; begin < size_; begin = end) {
+      end = begin + 1;
+      while (end < size_ && sameKey(records_[begin], records_[end])) ++end;
+      out = choose(records_ + begin, end - begin, out);
+    }
+    size_ = static_cast<std::size_t>(out - records_);
+  }
 
   // Hands the room of the records to `values`, which must be empty, so that a writer
   // that pushes one value per record, reading the records in ascending order, needs
@@ -235,14 +296,50 @@ class OrderedStore {
 
   // Compares the keys of a record of this store and one of `other`.
   int compare(const Record& a, const OrderedStore& other, const Record& b) const {
-    return KeyOrder::compare(list_, a, other.list_, b);
+    return KeyOrder::compare(a, itemOf(), b, other.itemOf());
   }
   bool sameKey(const Record& a, const Record& b) const {
-    return KeyOrder::compare(list_, a, list_, b) == 0;
+    return KeyOrder::compare(a, itemOf(), b, itemOf()) == 0;
   }
 
  private:
+  template <typename Reader>
+  void readAll(const Reader& reader, std::uint32_t base) {
+    const TextView list = reader.list();
+    reader.read([&](const KeyedItem& item) {
+      Record* r = ::new (static_cast<void*>(records_ + size_)) Record;
+      r->key = KeyOrder::make(item.first(list));
+      r->offset = base + item.offset;
+      r->firstLength = item.firstLength;
+      if constexpr (kPositions) r->kept = item.position;
+      ++size_;
+    });
+  }
+
+  void order() {
+    // Ties broken by offset, that is by reading order, give the stable order.
+    const auto less = [itemOf = itemOf()](const Record& a, const Record& b) {
+      const int c = KeyOrder::compare(a, itemOf, b, itemOf);
+      return c != 0 ? c < 0 : a.offset < b.offset;
+    };
+    if constexpr (RankedKey<KeyOrder>) {
+      radixSort<KeyOrder>(records_, size_, less);
+    } else {
+      std::sort(records_, records_ + size_, less);
+    }
+  }
+
+  // Where a record's item starts.
+  auto itemOf() const {
+    return [first = list_.data(), second = second_.data(), split = split_](const Record& r) {
+      return r.offset < split ? first + r.offset : second + (r.offset - split);
+    };
+  }
+
   TextView list_;
+  TextView second_;
+  // Where the offsets of the second list start; past every offset of a single list.
+  std::uint32_t split_ = std::numeric_limits<std::uint32_t>::max();
   ScratchArray<Record> storage_;
   Record* records_ = nullptr;  // still the records once their room is lent
   std::size_t size_ = 0;

@@ -32,17 +32,27 @@ SortOptions readOptions(TextView text) {
   return o;
 }
 
-template <typename Key>
+template <typename Key, bool kPositions>
 void sortList(TextView list, const SortOptions& options, SaoriRequest& record) {
   // Every key is read before anything is written, so a failing conversion leaves the
   // record untouched.
-  OrderedStore<Key> store(list, record.scratch());
+  OrderedStore<Key, kPositions> store(list, record.scratch());
   // Reversal is the exact reverse of the stored order, equal keys included.
   if (options.reversed) store.reverse();
   const auto records = store.records();
   ItemWriter writer(record, options.value, options.joined);
   writer.reuseRecordsOf(store);
-  writer.writeAll(records.size(), [&](std::size_t k) { return ChosenItem{list, records[k].item}; });
+  writer.writeAll(records.size(), [&](std::size_t k) { return ChosenItem::of(list, records[k]); });
+}
+
+// Reading positions are kept in the records only when they are written.
+template <typename Key>
+void sortList(TextView list, const SortOptions& options, SaoriRequest& record) {
+  if (options.value == ValueKind::kIndex) {
+    sortList<Key, true>(list, options, record);
+  } else {
+    sortList<Key, false>(list, options, record);
+  }
 }
 
 }  // namespace
