@@ -126,8 +126,6 @@ inline std::size_t valueLinesOverhead(std::size_t count) {
   return total;
 }
 
-inline constexpr TextView kPairSeparatorText{&kPairSeparator, 1};
-
 // The Value lines, each but the first after the line end of the line before it.
 template <typename Codec, bool kPairs>
 typename Codec::Unit* writeValues(const ValueList& values, typename Codec::Unit* out) {

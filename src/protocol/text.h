@@ -13,5 +13,6 @@ using BytesView = std::string_view;
 
 inline constexpr char16_t kListSeparator = u'\x0002';
 inline constexpr char16_t kPairSeparator = u'\x0001';
+inline constexpr TextView kPairSeparatorText{&kPairSeparator, 1};
 
 }  // namespace orrery

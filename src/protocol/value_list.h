@@ -53,7 +53,7 @@ class ValueList {
   void forEachPiece(std::size_t i, Piece&& piece) const {
     piece(entries_.data()[i]);
     if (pairs_) {
-      piece(TextView(&kPairSeparator, 1));
+      piece(kPairSeparatorText);
       piece(seconds_.data()[i]);
     }
   }

@@ -102,28 +102,19 @@ bool SetCommand::execute(SaoriRequest& record) {
       writeKept(rule_, Store(firstList, secondList, record.scratch()), writer);
       return true;
     }
-    // Lists too long to share one store's offsets: one store each, merged.
+    // Lists too long to share one store's offsets (gigabytes of text): one store each,
+    // merged.
     const Store first(firstList, record.scratch());
     const Store second(secondList, record.scratch());
-    const auto itemOf = [&](std::size_t index, bool fromSecond) {
-      const Store& store = fromSecond ? second : first;
-      return ChosenItem::of(store.list(), store.records()[index]);
-    };
-    if (writer.writesViews()) {
-      // Views need no measuring: written as the merge keeps them, with room for the
-      // most it can keep (room never written costs no memory).
-      writer.reserveViews(keptBound(rule_, first, second));
-      merge(rule_, first, second,
-            [&](std::size_t index, bool fromSecond) { writer.write(itemOf(index, fromSecond)); });
-      return true;
-    }
     std::vector<Chosen> chosen;
     chosen.reserve(keptBound(rule_, first, second));
     merge(rule_, first, second, [&](std::size_t index, bool fromSecond) {
       chosen.push_back(Chosen{static_cast<std::uint32_t>(index), fromSecond});
     });
-    writer.writeAll(chosen.size(),
-                    [&](std::size_t k) { return itemOf(chosen[k].index, chosen[k].fromSecond); });
+    writer.writeAll(chosen.size(), [&](std::size_t k) {
+      const Store& store = chosen[k].fromSecond ? second : first;
+      return ChosenItem::of(store.list(), store.records()[chosen[k].index]);
+    });
     return true;
   } catch (const ConvExcep&) {
     // Only a list too long to index gets here.

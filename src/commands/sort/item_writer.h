@@ -56,14 +56,16 @@ struct ChosenItem {
   // Found again here rather than kept, so that records stay small.
   TextView second() const {
     if (!hasPairSeparator()) return TextView();
-    const std::size_t at = std::size_t{offset} + firstLength + 1;
-    const std::size_t end = list.find(kListSeparator, at);
-    return list.substr(at, (end == TextView::npos ? list.size() : end) - at);
+    return upToItemEnd(std::size_t{offset} + firstLength + 1);
   }
   // The whole item, which is its Pair form when it holds a PairSeparator.
-  TextView whole() const {
-    const std::size_t end = list.find(kListSeparator, offset);
-    return list.substr(offset, (end == TextView::npos ? list.size() : end) - offset);
+  TextView whole() const { return upToItemEnd(offset); }
+
+ private:
+  // The text from `at` to the end of the item (its ListSeparator, or the list's end).
+  TextView upToItemEnd(std::size_t at) const {
+    const std::size_t end = list.find(kListSeparator, at);
+    return list.substr(at, (end == TextView::npos ? list.size() : end) - at);
   }
 };
 
@@ -102,11 +104,6 @@ class ItemWriter {
   // room for the views only, and no measuring.
   bool writesViews() const {
     return !joined_ && (kind_ == ValueKind::kFirstPart || kind_ == ValueKind::kSecondPart);
-  }
-  // Makes room for up to `count` views, for items then written one by one.
-  void reserveViews(std::size_t count) {
-    count_ += count;
-    reserve();
   }
 
   // Lets the Values take over the room of `store`'s records (see lendRecordsTo), for a
