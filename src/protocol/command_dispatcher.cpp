@@ -17,6 +17,8 @@ bool CommandDispatcher::execute(SaoriRequest& record) {
     // Reading Argument0 adds it when absent, and the count below includes it.
     IRequestEntry* command = registry_.find(record.argument(0));
     if (command != nullptr && command->listArgumentCount() < record.argumentCount()) {
+      // The arguments view the request text, so the Values can be kept as offsets into it.
+      record.values.packViewsOf(record.rawText);
       return command->execute(record);
     }
   }

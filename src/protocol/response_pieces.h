@@ -9,6 +9,7 @@
 // `write(TextView, Unit*)` (returns the end of what it wrote).
 #include <cstring>
 
+#include "protocol/prefetch.h"
 #include "protocol/saori_request.h"
 #include "protocol/unit_search.h"
 
@@ -127,19 +128,19 @@ inline std::size_t valueLinesOverhead(std::size_t count) {
 }
 
 // The Value lines, each but the first after the line end of the line before it.
-template <typename Codec, bool kPairs>
-typename Codec::Unit* writeValues(const ValueList& values, typename Codec::Unit* out) {
-  const std::size_t count = values.size();
+template <typename Codec, bool kPairs, typename Texts>
+typename Codec::Unit* writeValues(const Texts& texts, std::size_t count,
+                                  typename Codec::Unit* out) {
   LineName<typename Codec::Unit> name;
   for (std::size_t i = 0; i < count; ++i, name.increment()) {
     // Values often view their texts in another order than they were sent (sorted or
     // shuffled items), so fetch a few ahead of the copy.
-    if (i + kPrefetchDistance < count) values.prefetchText(i + kPrefetchDistance);
+    if (i + kPrefetchDistance < count) prefetchForRead(texts.first(i + kPrefetchDistance).data());
     out = name.putTo(out);
-    out = Codec::write(values[i], out);
+    out = Codec::write(texts.first(i), out);
     if constexpr (kPairs) {
       out = Codec::write(kPairSeparatorText, out);
-      out = Codec::write(values.second(i), out);
+      out = Codec::write(texts.second(i), out);
     }
   }
   return out;
@@ -153,13 +154,16 @@ std::size_t length(const SaoriRequest& record, TextView tail = {}) {
   const ValueList& values = record.values;
   total += kResultPrefix.size() + Codec::length(record.result) + kLineEnd.size() +
            valueLinesOverhead(values.size());
-  for (std::size_t i = 0; i < values.size(); ++i) total += Codec::length(values[i]);
-  if (values.holdsPairs()) {
-    for (std::size_t i = 0; i < values.size(); ++i) {
-      total += Codec::length(kPairSeparatorText) + Codec::length(values.second(i));
+  const std::size_t count = values.size();
+  return values.visitTexts([&](const auto& texts) {
+    for (std::size_t i = 0; i < count; ++i) total += Codec::length(texts.first(i));
+    if (values.holdsPairs()) {
+      for (std::size_t i = 0; i < count; ++i) {
+        total += Codec::length(kPairSeparatorText) + Codec::length(texts.second(i));
+      }
     }
-  }
-  return total;
+    return total;
+  });
 }
 
 // Writes the whole response through `Codec`, then `tail`, to `out`, which has room for
@@ -172,8 +176,11 @@ typename Codec::Unit* write(const SaoriRequest& record, typename Codec::Unit* ou
   if (record.status == SaoriRequest::kOk) {
     out = putAscii(out, kResultPrefix);
     out = Codec::write(record.result, out);
-    out = record.values.holdsPairs() ? writeValues<Codec, true>(record.values, out)
-                                     : writeValues<Codec, false>(record.values, out);
+    const ValueList& values = record.values;
+    out = values.visitTexts([&](const auto& texts) {
+      return values.holdsPairs() ? writeValues<Codec, true>(texts, values.size(), out)
+                                 : writeValues<Codec, false>(texts, values.size(), out);
+    });
     out = putAscii(out, kLineEnd);
   }
   return putAscii(out, tail);

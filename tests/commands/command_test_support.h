@@ -4,6 +4,7 @@
 // outcome is translated back the same way.
 #include <cstdint>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -37,11 +38,27 @@ struct Outcome {
   std::vector<Text> values;
 };
 
-// Runs `command` with Argument0 and the given numbered arguments (in notation).
-inline Outcome run(IRequestEntry& command, const std::map<std::uint32_t, TextView>& arguments) {
+// How a record holds its Values: packed, as a parsed request's are, or as views, as
+// those of a request too large to pack.
+enum class Values { kPacked, kViews };
+
+// Runs `command` with Argument0 and the given numbered arguments (in notation). The
+// arguments lie in the record's request text, as a parser leaves them.
+inline Outcome run(IRequestEntry& command, const std::map<std::uint32_t, TextView>& arguments,
+                   Values form = Values::kPacked) {
   SaoriRequest record;
+  std::vector<std::pair<std::size_t, std::size_t>> spans;
+  for (const auto& [number, text] : arguments) {
+    spans.emplace_back(record.rawText.size(), text.size());
+    record.rawText += listText(text);
+  }
   record.setArgument(0, u"command");
-  for (const auto& [number, text] : arguments) record.setArgument(number, listText(text));
+  auto span = spans.begin();
+  for (const auto& [number, text] : arguments) {
+    record.arguments.set(number, TextView(record.rawText).substr(span->first, span->second));
+    ++span;
+  }
+  if (form == Values::kPacked) record.values.packViewsOf(record.rawText);
   Outcome o;
   o.returned = command.execute(record);
   o.status = record.status;
@@ -54,14 +71,17 @@ inline Outcome run(IRequestEntry& command, const std::map<std::uint32_t, TextVie
   return o;
 }
 
-// Runs `command` and expects it to succeed with exactly these Values and Result.
+// Runs `command`, with packed Values and with views, and expects it to succeed with
+// exactly these Values and Result.
 inline void expectAnswer(IRequestEntry& command, const std::map<std::uint32_t, TextView>& arguments,
                          const std::vector<Text>& values, TextView result) {
-  const Outcome o = run(command, arguments);
-  EXPECT_TRUE(o.returned);
-  EXPECT_EQ(o.status, SaoriRequest::kOk);
-  EXPECT_EQ(o.values, values);
-  EXPECT_EQ(o.result, result);
+  for (const Values form : {Values::kPacked, Values::kViews}) {
+    const Outcome o = run(command, arguments, form);
+    EXPECT_TRUE(o.returned);
+    EXPECT_EQ(o.status, SaoriRequest::kOk);
+    EXPECT_EQ(o.values, values) << (form == Values::kPacked ? "packed" : "views");
+    EXPECT_EQ(o.result, result);
+  }
 }
 
 }  // namespace orrery::test

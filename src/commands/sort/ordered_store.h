@@ -23,10 +23,10 @@ namespace orrery {
 // A record keeps what ordering and writing need: the key, where the item starts and the
 // length of its first part. The second part is found again from there when written, and
 // the reading position is kept only when it is written: offsets grow with reading
-// order, so they break ties as well. Sixteen bytes at least, so that the Values can be
-// written over the records (see lendRecordsTo).
+// order, so they break ties as well. A packed Value (8 bytes) fits in any record, so the
+// Values can be written over the records (see lendRecordsTo).
 template <typename Key, bool kPositions>
-struct alignas(8) KeyedRecord {
+struct KeyedRecord {
   Key key;
   std::uint32_t offset;
   std::uint32_t firstLength;
@@ -34,7 +34,7 @@ struct alignas(8) KeyedRecord {
   std::uint32_t position() const { return 0; }  // not kept
 };
 template <typename Key>
-struct alignas(8) KeyedRecord<Key, true> {
+struct KeyedRecord<Key, true> {
   Key key;
   std::uint32_t offset;
   std::uint32_t firstLength;
@@ -289,9 +289,12 @@ class OrderedStore {
   // Hands the room of the records to `values`, which must be empty, so that a writer
   // that pushes one value per record, reading the records in ascending order, needs
   // no room of its own for the values. The records stay readable until written over.
+  // Values that are views rather than packed may be larger than the records, and then
+  // take room of their own.
   void lendRecordsTo(ValueList& values) {
-    static_assert(sizeof(Record) >= sizeof(TextView));
-    if (values.empty()) values.adoptStorage(storage_.releaseBlock());
+    if (values.empty() && values.entryBytes() <= sizeof(Record)) {
+      values.adoptStorage(storage_.releaseBlock());
+    }
   }
 
   // Compares the keys of a record of this store and one of `other`.
