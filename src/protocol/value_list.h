@@ -136,11 +136,18 @@ class ValueList {
   // or no pairs: this is for an empty list or one of pairs.
   void pushPair(TextView first, TextView second) {
     pairs_ = true;
-    if (size_ == (packing_ ? packedSeconds_.capacity() : seconds_.capacity())) growSeconds();
     if (packing_) {
+      // Pairs are reserved together, so the firsts' room covers the seconds'.
+      if (size_ == packed_.capacity() || size_ == packedSeconds_.capacity()) [[unlikely]] {
+        growSeconds();
+        growEntries();
+      }
       packedSeconds_.data()[size_] = packOrCopy(second);
-      return pushView(first);
+      packed_.data()[size_] = packOrCopy(first);
+      ++size_;
+      return;
     }
+    if (size_ == seconds_.capacity()) growSeconds();
     ::new (static_cast<void*>(seconds_.data() + size_)) TextView(second);
     append(first);
   }

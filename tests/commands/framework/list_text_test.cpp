@@ -110,15 +110,58 @@ TEST(ListJoiner, JoinsEveryItemWithATrailingSeparatorAndInvertsSplitting) {
 }
 
 TEST(ValueList, SwapMovesOnlyPositions) {
+  for (const bool packed : {false, true}) {
+    SCOPED_TRACE(packed ? "packed" : "views");
+    ValueList values;
+    if (packed) values.packViewsOf(u"base");
+    ASSERT_EQ(values.packs(), packed);
+    values.push_back(u"one");
+    values.pushJoined(u"k", kPairSeparator, u"v");
+    values.push_back(u"");
+    values.swap(0, 2);
+    EXPECT_EQ(values[0], u"");
+    EXPECT_EQ(values[1], u"k\x0001v");
+    EXPECT_EQ(values[2], u"one");
+    EXPECT_EQ(values.totalLength(), 6u);
+  }
+}
+
+// A packed list keeps views of its base as offsets and copies any other text, including
+// a view that only touches the base's ends; the copies stay right however often their
+// buffer moves to grow.
+TEST(ValueList, PackedValuesViewTheBaseAndCopyTheRest) {
+  const Text base = u"0123456789";
+  const Text before = u"xy";
   ValueList values;
-  values.push_back(u"one");
-  values.pushJoined(u"k", kPairSeparator, u"v");
-  values.push_back(u"");
-  values.swap(0, 2);
-  EXPECT_EQ(values[0], u"");
-  EXPECT_EQ(values[1], u"k\x0001v");
-  EXPECT_EQ(values[2], u"one");
-  EXPECT_EQ(values.totalLength(), 6u);
+  values.packViewsOf(base);
+  const TextView whole(base);
+  std::vector<Text> expected;
+  const auto push = [&](TextView view) {
+    values.pushView(view);
+    expected.emplace_back(view);
+  };
+  push(whole.substr(2, 3));
+  push(whole);
+  push(whole.substr(10));  // empty, at the very end
+  push(before);            // another text
+  for (int i = 0; i < 200; ++i) values.push_back(Text(static_cast<std::size_t>(i % 7), u'a'));
+  for (int i = 0; i < 200; ++i) expected.emplace_back(static_cast<std::size_t>(i % 7), u'a');
+  ASSERT_EQ(values.size(), expected.size());
+  for (std::size_t i = 0; i < values.size(); ++i) EXPECT_EQ(values[i], expected[i]) << i;
+  EXPECT_EQ(values[0].data(), base.data() + 2);  // viewed, not copied
+  EXPECT_NE(values[3].data(), before.data());    // copied
+
+  ValueList pairs;
+  pairs.packViewsOf(base);
+  pairs.pushPair(whole.substr(0, 1), before);
+  pairs.pushPair(before, whole.substr(9));
+  Text joined;
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    pairs.forEachPiece(i, [&](TextView piece) { joined += piece; });
+  }
+  EXPECT_EQ(joined,
+            u"0\x0001xyxy\x0001"
+            u"9");
 }
 
 }  // namespace
