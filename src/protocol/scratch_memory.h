@@ -2,7 +2,7 @@
 // Memory for the large arrays of a request (the records of an ordered list, the entries
 // of the Values), kept from one request to the next so that later requests do not fault
 // its pages in again. The module lives in its host's process, so what it keeps while
-// idle is bounded: kIdleBound, 1 MiB, holds the arrays of a request of some 40,000
+// idle is bounded: kIdleBound, 1 MiB, holds the arrays of a request of some 60,000
 // items, far more than a typical request, and is small beside any host. The module
 // object owns it, so unload gives everything back.
 #include <cstddef>
