@@ -44,13 +44,7 @@ struct ChosenItem {
 
   template <typename Record>
   static ChosenItem of(TextView list, const Record& r) {
-    return of(list, r, r.offset);
-  }
-  // The item of `r` that starts at `offset` in `list` (a record of two lists counts its
-  // offsets on from the first).
-  template <typename Record>
-  static ChosenItem of(TextView list, const Record& r, std::uint32_t offset) {
-    return {list, offset, r.lengthOfFirst(list, offset), r.position()};
+    return {list, r.offset, r.firstLength, r.position()};
   }
 
   TextView first() const { return list.substr(offset, firstLength); }

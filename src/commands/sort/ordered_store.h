@@ -15,79 +15,61 @@
 #include "commands/sort/float_conversion.h"
 #include "commands/sort/item_writer.h"
 #include "commands/sort/keyed_list_reader.h"
-#include "commands/sort/text_prefix.h"
 #include "protocol/scratch_memory.h"
 #include "protocol/value_list.h"
 
 namespace orrery {
 
-// A record keeps what ordering and writing need: the key, where the item starts and,
-// for most keys, the length of its first part. The second part is found again from
-// there when written, and the reading position is kept only when it is written:
-// offsets grow with reading order, so they break ties as well. A packed Value
-// (8 bytes) fits in any record, so the Values can be written over the records (see
-// lendRecordsTo).
-template <bool kPositions>
-struct ReadingPosition {
-  std::uint32_t position() const { return 0; }  // not kept
-};
-template <>
-struct ReadingPosition<true> {
-  std::uint32_t kept;
-  std::uint32_t position() const { return kept; }
-};
-
+// A record keeps what ordering and writing need: the key, where the item starts and the
+// length of its first part. The second part is found again from there when written, and
+// the reading position is kept only when it is written: offsets grow with reading
+// order, so they break ties as well. A packed Value (8 bytes) fits in any record, so the
+// Values can be written over the records (see lendRecordsTo).
 template <typename Key, bool kPositions>
-struct KeyedRecord : ReadingPosition<kPositions> {
+struct KeyedRecord {
   Key key;
   std::uint32_t offset;
   std::uint32_t firstLength;
 
-  std::uint32_t lengthOfFirst(TextView /*list*/, std::uint32_t /*at*/) const { return firstLength; }
+  std::uint32_t position() const { return 0; }  // not kept
 };
-
-template <bool kPositions>
-struct KeyedRecord<TextPrefix, kPositions> : ReadingPosition<kPositions> {
-  TextPrefix key;
+template <typename Key>
+struct KeyedRecord<Key, true> {
+  Key key;
   std::uint32_t offset;
+  std::uint32_t firstLength;
+  std::uint32_t kept;
 
-  // The length of the first part, found again from the text `at` in `list` when long.
-  std::uint32_t lengthOfFirst(TextView list, std::uint32_t at) const {
-    const std::uint32_t length = key.length();
-    return length != TextPrefix::kLongText ? length : firstPartLength(list, at);
-  }
+  std::uint32_t position() const { return kept; }
 };
 
 // Key kinds. Each makes the key of a first part and compares two records, given a way to
 // find where each record's item starts in its list text (asked only when the texts
 // decide). compare returns <0, 0 or >0.
 
-// Text order, code unit by code unit. The key holds the first three code units so that
-// most comparisons never touch the texts; a tie there falls back to the whole first
-// parts.
+// Text order, code unit by code unit. The key holds the first four code units (zero
+// padded) so that most comparisons never touch the texts; a tie there falls back to
+// the whole first parts.
 struct StringKey {
-  using Key = TextPrefix;
+  using Key = std::uint64_t;
   static Key make(TextView first) {
-    const auto unit = [&](std::size_t i) -> std::uint32_t {
-      return i < first.size() ? first[i] : 0u;
-    };
-    const std::size_t length =
-        first.size() < TextPrefix::kLongText ? first.size() : TextPrefix::kLongText;
-    return {unit(2) << 16 | static_cast<std::uint32_t>(length), unit(0) << 16 | unit(1)};
+    Key key = 0;
+    for (std::size_t i = 0; i < 4; ++i) key = (key << 16) | (i < first.size() ? first[i] : 0u);
+    return key;
   }
-  static std::uint64_t rank(Key key) { return key.units(); }
+  static constexpr std::uint32_t kPrefixUnits = 4;
+  static std::uint64_t rank(Key key) { return key; }
   template <typename Record, typename ItemOfA, typename ItemOfB>
   static int compare(const Record& a, const ItemOfA& itemOfA, const Record& b,
                      const ItemOfB& itemOfB) {
-    const std::uint64_t ua = a.key.units();
-    const std::uint64_t ub = b.key.units();
-    if (ua != ub) return ua < ub ? -1 : 1;
+    if (a.key != b.key) return a.key < b.key ? -1 : 1;
     // Equal prefixes: when either text is shorter than the prefix, the padding shows it
     // to be the start of the other, so the lengths decide without reading the texts.
-    const std::uint32_t la = a.key.length();
-    const std::uint32_t lb = b.key.length();
-    if (la < TextPrefix::kUnits || lb < TextPrefix::kUnits) return (la > lb) - (la < lb);
-    return compareAfterPrefix(itemOfA(a), la, itemOfB(b), lb);
+    const std::uint32_t la = a.firstLength;
+    const std::uint32_t lb = b.firstLength;
+    if (la < kPrefixUnits || lb < kPrefixUnits) return (la > lb) - (la < lb);
+    return TextView(itemOfA(a) + kPrefixUnits, la - kPrefixUnits)
+        .compare(TextView(itemOfB(b) + kPrefixUnits, lb - kPrefixUnits));
   }
 };
 
@@ -278,7 +260,9 @@ class OrderedStore {
   // The item of a record, for a writer.
   ChosenItem chosen(const Record& r) const {
     if (!fromSecond(r)) return ChosenItem::of(list_, r);
-    return ChosenItem::of(second_, r, r.offset - split_);
+    ChosenItem item = ChosenItem::of(second_, r);
+    item.offset -= split_;
+    return item;
   }
 
   TextView list() const { return list_; }
@@ -329,7 +313,7 @@ class OrderedStore {
       Record* r = ::new (static_cast<void*>(records_ + size_)) Record;
       r->key = KeyOrder::make(item.first(list));
       r->offset = base + item.offset;
-      if constexpr (requires { r->firstLength; }) r->firstLength = item.firstLength;
+      r->firstLength = item.firstLength;
       if constexpr (kPositions) r->kept = item.position;
       ++size_;
     });
@@ -348,10 +332,10 @@ class OrderedStore {
     }
   }
 
-  // The text from where a record's item starts to the end of its list.
+  // Where a record's item starts.
   auto itemOf() const {
-    return [first = list_, second = second_, split = split_](const Record& r) {
-      return r.offset < split ? first.substr(r.offset) : second.substr(r.offset - split);
+    return [first = list_.data(), second = second_.data(), split = split_](const Record& r) {
+      return r.offset < split ? first + r.offset : second + (r.offset - split);
     };
   }
 

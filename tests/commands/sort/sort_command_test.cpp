@@ -164,24 +164,6 @@ TEST(SortCommandTest, MatchesStableSortOnRandomLists) {
   }
 }
 
-// First parts too long for their length to be kept beside the prefix: it is found
-// again from the text, for ordering and for writing, and ends at a PairSeparator.
-TEST(SortCommandTest, FirstPartsPastTheKeptLengthAreReadWhole) {
-  const Text a65534(65534, u'a');
-  const Text a65535(65535, u'a');
-  const Text a70000(70000, u'a');
-  const Text items[] = {a70000 + u"b^x", a65535, a70000 + u"a", a65534};
-  SortCommand command;
-  for (const bool backwards : {false, true}) {
-    Text list;
-    for (std::size_t i = 0; i < 4; ++i) list += items[backwards ? 3 - i : i] + u"|";
-    EXPECT_EQ(run(command, {{1, list}, {2, u"S"}}).values,
-              (std::vector<Text>{a65534, a65535, a70000 + u"a", a70000 + u"b"}));
-    EXPECT_EQ(run(command, {{1, list}, {2, u"SPR"}}).values,
-              (std::vector<Text>{a70000 + u"b^x", a70000 + u"a^", a65535 + u"^", a65534 + u"^"}));
-  }
-}
-
 // Text order against std::stable_sort at sizes on both sides of every switch of the
 // text sort (small groups, each digit of the prefix, groups whose whole prefix is
 // equal), over alphabets with long shared prefixes, units that differ only in their
