@@ -55,11 +55,15 @@ class ValueList {
   // in decimal, all copied, then still fit 32-bit offsets into the copies.
   static constexpr std::size_t kMostPackedBase = std::size_t{1} << 28;
 
+  // Whether packing saves room: where a view is no larger than a packed value (32-bit
+  // builds), values stay views.
+  static constexpr bool kPackingPays = sizeof(TextView) > 2 * sizeof(std::uint32_t);
+
   // From here on, values are packed: those that view `base` (which must outlive the
   // list) as offsets into it, any other as a copy. For an empty list and a base of up to
-  // kMostPackedBase code units; otherwise the values stay views.
+  // kMostPackedBase code units where packing pays; otherwise the values stay views.
   void packViewsOf(TextView base) noexcept {
-    if (size_ != 0 || packing_ || base.size() > kMostPackedBase) return;
+    if (!kPackingPays || size_ != 0 || packing_ || base.size() > kMostPackedBase) return;
     packing_ = true;
     base_ = base.data();
     baseBytes_ = base.size() * sizeof(char16_t);

@@ -114,7 +114,7 @@ TEST(ValueList, SwapMovesOnlyPositions) {
     SCOPED_TRACE(packed ? "packed" : "views");
     ValueList values;
     if (packed) values.packViewsOf(u"base");
-    ASSERT_EQ(values.packs(), packed);
+    ASSERT_EQ(values.packs(), packed && ValueList::kPackingPays);
     values.push_back(u"one");
     values.pushJoined(u"k", kPairSeparator, u"v");
     values.push_back(u"");
@@ -149,7 +149,9 @@ TEST(ValueList, PackedValuesViewTheBaseAndCopyTheRest) {
   ASSERT_EQ(values.size(), expected.size());
   for (std::size_t i = 0; i < values.size(); ++i) EXPECT_EQ(values[i], expected[i]) << i;
   EXPECT_EQ(values[0].data(), base.data() + 2);  // viewed, not copied
-  EXPECT_NE(values[3].data(), before.data());    // copied
+  if (ValueList::kPackingPays) {
+    EXPECT_NE(values[3].data(), before.data());  // copied
+  }
 
   ValueList pairs;
   pairs.packViewsOf(base);
