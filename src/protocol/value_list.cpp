@@ -8,19 +8,11 @@ std::size_t doubled(std::size_t size) { return size < 8 ? 8 : size * 2; }
 }  // namespace
 
 void ValueList::growEntries() {
-  if (packing_) {
-    packed_.reserve(doubled(size_), size_);
-  } else {
-    entries_.reserve(doubled(size_), size_);
-  }
+  withArrays([&](auto& firsts, auto&) { firsts.reserve(doubled(size_), size_); });
 }
 
 void ValueList::growSeconds() {
-  if (packing_) {
-    packedSeconds_.reserve(doubled(size_), size_);
-  } else {
-    seconds_.reserve(doubled(size_), size_);
-  }
+  withArrays([&](auto&, auto& seconds) { seconds.reserve(doubled(size_), size_); });
 }
 
 ValueList::PackedValue ValueList::copyOf(TextView value) {

@@ -157,33 +157,23 @@ class ValueList {
   }
   // Makes room for `count` more pairs.
   void reservePairs(std::size_t count) {
-    if (packing_) {
-      packed_.reserve(size_ + count, size_);
-      packedSeconds_.reserve(size_ + count, size_);
-    } else {
-      entries_.reserve(size_ + count, size_);
-      seconds_.reserve(size_ + count, size_);
-    }
+    withArrays([&](auto& firsts, auto& seconds) {
+      firsts.reserve(size_ + count, size_);
+      seconds.reserve(size_ + count, size_);
+    });
   }
 
   // Exchanges two values in place; only their positions in the list move.
   void swap(std::size_t i, std::size_t j) {
-    if (packing_) {
-      std::swap(packed_.data()[i], packed_.data()[j]);
-      if (pairs_) std::swap(packedSeconds_.data()[i], packedSeconds_.data()[j]);
-      return;
-    }
-    std::swap(entries_.data()[i], entries_.data()[j]);
-    if (pairs_) std::swap(seconds_.data()[i], seconds_.data()[j]);
+    withArrays([&](auto& firsts, auto& seconds) {
+      std::swap(firsts.data()[i], firsts.data()[j]);
+      if (pairs_) std::swap(seconds.data()[i], seconds.data()[j]);
+    });
   }
 
   // Hints that value i is about to be swapped (for loops that visit values at random).
-  void prefetchEntry(std::size_t i) const {
-    if (packing_) {
-      prefetchForWrite(packed_.data() + i);
-    } else {
-      prefetchForWrite(entries_.data() + i);
-    }
+  void prefetchEntry(std::size_t i) {
+    withArrays([&](auto& firsts, auto&) { prefetchForWrite(firsts.data() + i); });
   }
   // Hints that the text of value i is about to be read.
   void prefetchText(std::size_t i) const { prefetchForRead((*this)[i].data()); }
@@ -206,13 +196,10 @@ class ValueList {
   // order with one value pushed per record read, are each read before a value
   // overwrites them.
   void adoptStorage(ScratchMemory::Block block) noexcept {
-    if (packing_) {
-      packed_.adopt(std::move(block));
-    } else {
-      entries_.adopt(std::move(block));
-    }
+    withArrays([&](auto& firsts, auto&) { firsts.adopt(std::move(block)); });
   }
 
+  // Removes every value; a packing list stays packing.
   void clear() {
     entries_.release();
     seconds_.release();
@@ -290,6 +277,17 @@ class ValueList {
   PackedValue copied(const char16_t* p, std::size_t length) const {
     return {static_cast<std::uint32_t>(p - copies_.get()),
             static_cast<std::uint32_t>(length) | kCopied};
+  }
+
+  // Calls `f(firsts, seconds)` with the two arrays of the form the list holds its
+  // values in.
+  template <typename F>
+  void withArrays(F&& f) {
+    if (packing_) {
+      f(packed_, packedSeconds_);
+    } else {
+      f(entries_, seconds_);
+    }
   }
 
   // Grow the values' arrays, doubling, out of line: they are called once in many values.
