@@ -175,8 +175,6 @@ class ValueList {
   void prefetchEntry(std::size_t i) {
     withArrays([&](auto& firsts, auto&) { prefetchForWrite(firsts.data() + i); });
   }
-  // Hints that the text of value i is about to be read.
-  void prefetchText(std::size_t i) const { prefetchForRead((*this)[i].data()); }
 
   // Makes room for `count` more values, `codeUnits` of them copied in all.
   void reserveAdditional(std::size_t count, std::size_t codeUnits) {
