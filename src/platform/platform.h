@@ -13,6 +13,10 @@ namespace orrery::platform {
 // still returns a valid block. freeBlock accepts null.
 void* allocateBlock(std::size_t bytes) noexcept;
 void freeBlock(void* block) noexcept;
+// Gives a block from allocateBlock room for `bytes`, keeping its contents (realloc /
+// GlobalReAlloc, which may move it). Returns where it now lies, or null when memory is
+// exhausted, and the block is then unchanged.
+void* resizeBlock(void* block, std::size_t bytes) noexcept;
 
 // Code page 932 (Shift_JIS as Windows defines it). Both replace `out` on success and
 // return true; on failure (an empty input included) they return false and leave `out`

@@ -1,5 +1,7 @@
 #include "protocol/scratch_memory.h"
 
+#include <new>
+
 namespace orrery {
 
 ScratchMemory::Block ScratchMemory::take(std::size_t size) {
@@ -14,11 +16,25 @@ ScratchMemory::Block ScratchMemory::take(std::size_t size) {
     }
   }
   if (best != nullptr) return std::exchange(*best, {});
-  return newBlock(size);
+  return source_.allocate != nullptr ? fromSource(size) : newBlock(size);
+}
+
+// The answer's room is only a speed-up: without memory for it, the block is made of
+// the size asked for.
+ScratchMemory::Block ScratchMemory::fromSource(std::size_t size) {
+  const std::size_t room = std::exchange(answerRoom_, 0);
+  void* bytes = room > size ? source_.allocate(room) : nullptr;
+  if (bytes != nullptr) {
+    size = room;
+  } else {
+    bytes = source_.allocate(size);
+  }
+  if (bytes == nullptr) throw std::bad_alloc();
+  return Block{{static_cast<std::byte*>(bytes), Release{source_.free}}, size};
 }
 
 void ScratchMemory::give(Block block) noexcept {
-  if (block.bytes == nullptr || !block.bytes.get_deleter().owned) return;
+  if (block.bytes == nullptr || !block.bytes.get_deleter().owned()) return;
   // The slot to fill: an empty one, else the smaller kept block when this one is larger.
   Block* slot = kept_[0].size <= kept_[1].size ? &kept_[0] : &kept_[1];
   if (slot->bytes != nullptr && slot->size >= block.size) return;  // freed on return

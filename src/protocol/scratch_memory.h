@@ -16,13 +16,23 @@
 
 namespace orrery {
 
-// Frees a block it owns; a block on loan (see ScratchMemory::Loan) belongs to someone
-// else.
+// Frees a block it owns, through the free of the block's source; a block on loan (see
+// ScratchMemory::Loan) belongs to someone else and has none.
 struct ScratchRelease {
-  bool owned = true;
+  static void deleteArray(void* p) noexcept { delete[] static_cast<std::byte*>(p); }
+
+  void (*free)(void*) noexcept = &deleteArray;
+  bool owned() const noexcept { return free != nullptr; }
   void operator()(std::byte* p) const noexcept {
-    if (owned) delete[] p;
+    if (free != nullptr) free(p);
   }
+};
+
+// Where a ScratchMemory takes its blocks: the heap, or a block allocator such as the
+// host's, whose blocks an answer can grow into its own (ResponseOutput::allocateOver).
+struct BlockSource {
+  void* (*allocate)(std::size_t bytes) noexcept = nullptr;  // null on failure
+  void (*free)(void* block) noexcept = nullptr;
 };
 struct ScratchBlock {
   std::unique_ptr<std::byte[], ScratchRelease> bytes;
@@ -35,6 +45,11 @@ class ScratchMemory {
 
   using Release = ScratchRelease;
   using Block = ScratchBlock;
+
+  // Blocks from the heap, or from `source` when it has an allocator.
+  explicit ScratchMemory(BlockSource source = {}) noexcept : source_(source) {}
+  ScratchMemory(const ScratchMemory&) = delete;
+  ScratchMemory& operator=(const ScratchMemory&) = delete;
 
   // The raw bytes of a decoded request, no longer read, lent for the request's arrays
   // for as long as the Loan lives: their pages are touched already. `take` serves from
@@ -49,7 +64,7 @@ class ScratchMemory {
       auto* const data = reinterpret_cast<std::byte*>(bytes.data());
       if (bytes.size() > kIdleBound &&
           reinterpret_cast<std::uintptr_t>(data) % alignof(std::max_align_t) == 0) {
-        memory_.loan_ = Block{{data, Release{false}}, bytes.size()};
+        memory_.loan_ = Block{{data, Release{nullptr}}, bytes.size()};
         memory_.lender_ = &bytes;
       } else {
         Bytes().swap(bytes);
@@ -81,6 +96,11 @@ class ScratchMemory {
     return Block{std::unique_ptr<std::byte[], Release>(new std::byte[size]), size};
   }
 
+  // The next block taken from the source is made at least `bytes` large, for an answer
+  // that may grow over it (see ResponseOutput::allocateOver): a block that already has
+  // the answer's room is resized in place rather than copied. 0 cancels.
+  void expectAnswer(std::size_t bytes) noexcept { answerRoom_ = bytes; }
+
   // Bytes kept for the next request.
   std::size_t keptBytes() const noexcept { return kept_[0].size + kept_[1].size; }
 
@@ -94,6 +114,10 @@ class ScratchMemory {
     endLoan();
   }
 
+  Block fromSource(std::size_t size);
+
+  BlockSource source_;
+  std::size_t answerRoom_ = 0;
   Block kept_[2];
   Block loan_;
   Bytes* lender_ = nullptr;  // whose bytes are lent

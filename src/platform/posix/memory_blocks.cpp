@@ -16,6 +16,13 @@ void* allocateBlock(std::size_t bytes) noexcept {
   return std::malloc(bytes == 0 ? 1 : bytes);
 }
 
+void* resizeBlock(void* block, std::size_t bytes) noexcept {
+#if ORRERY_FAULT_INJECTION
+  if (faults::allocationFails()) return nullptr;
+#endif
+  return std::realloc(block, bytes == 0 ? 1 : bytes);
+}
+
 void freeBlock(void* block) noexcept {
 #if ORRERY_FAULT_INJECTION
   if (block != nullptr && faults::freeHookTookBlock(block)) return;

@@ -15,6 +15,14 @@ void* allocateBlock(std::size_t bytes) noexcept {
   return GlobalAlloc(GMEM_FIXED, bytes == 0 ? 1 : bytes);
 }
 
+// GMEM_MOVEABLE lets a fixed block move when it cannot grow where it is; it stays fixed.
+void* resizeBlock(void* block, std::size_t bytes) noexcept {
+#if ORRERY_FAULT_INJECTION
+  if (faults::allocationFails()) return nullptr;
+#endif
+  return GlobalReAlloc(static_cast<HGLOBAL>(block), bytes == 0 ? 1 : bytes, GMEM_MOVEABLE);
+}
+
 void freeBlock(void* block) noexcept {
   if (block == nullptr) return;
 #if ORRERY_FAULT_INJECTION
