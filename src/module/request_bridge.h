@@ -1,5 +1,6 @@
 #pragma once
 #include "module/i_module.h"
+#include "platform/platform.h"
 #include "protocol/saori_request.h"
 
 namespace orrery {
@@ -17,7 +18,10 @@ class RequestBridge : public IModule {
   virtual bool execute(SaoriRequest& record) = 0;
 
  private:
-  ScratchMemory scratch_;  // the requests' large arrays, kept between them
+  // The requests' large arrays, kept between them. They are host blocks, so that an
+  // answer can grow over the one that holds its Values.
+  ScratchMemory scratch_{BlockSource{&platform::allocateBlock, &platform::freeBlock}};
+  std::size_t largestRequest_ = 0;  // code units of the largest UTF-16 request so far
 };
 
 }  // namespace orrery

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string>
 
+#include "protocol/scratch_memory.h"
+
 namespace orrery {
 
 template <typename Unit>
@@ -13,6 +15,15 @@ class ResponseOutput {
   // Room for exactly `units` code units (bytes for an 8-bit response), or null when
   // memory is exhausted.
   virtual Unit* allocate(std::size_t units) = 0;
+
+  // Room for exactly `units` code units made by resizing `block`, a block from the
+  // host's block allocator, keeping as much of its contents as fits; the output then
+  // owns it. Null, with `block` left as it was, when the output cannot take it over.
+  virtual Unit* allocateOver(ScratchMemory::Block& block, std::size_t units) {
+    static_cast<void>(block);
+    static_cast<void>(units);
+    return nullptr;
+  }
 
  protected:
   ~ResponseOutput() = default;

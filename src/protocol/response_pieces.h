@@ -136,11 +136,17 @@ typename Codec::Unit* writeValues(const Texts& texts, std::size_t count,
     // Values often view their texts in another order than they were sent (sorted or
     // shuffled items), so fetch a few ahead of the copy.
     if (i + kPrefetchDistance < count) prefetchForRead(texts.first(i + kPrefetchDistance).data());
-    out = name.putTo(out);
-    out = Codec::write(texts.first(i), out);
+    // Read before the line is written: the values may lie in the room being written.
+    const TextView first = texts.first(i);
     if constexpr (kPairs) {
+      const TextView second = texts.second(i);
+      out = name.putTo(out);
+      out = Codec::write(first, out);
       out = Codec::write(kPairSeparatorText, out);
-      out = Codec::write(texts.second(i), out);
+      out = Codec::write(second, out);
+    } else {
+      out = name.putTo(out);
+      out = Codec::write(first, out);
     }
   }
   return out;

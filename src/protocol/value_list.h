@@ -13,6 +13,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -195,6 +196,27 @@ class ValueList {
   // overwrites them.
   void adoptStorage(ScratchMemory::Block block) noexcept {
     withArrays([&](auto& firsts, auto&) { firsts.adopt(std::move(block)); });
+  }
+
+  // Moves the values (the first parts of pairs) to the end of `bytes` bytes of room
+  // made from the block that holds them: `grow(block)` either takes the block over and
+  // returns the start of that room, or returns null and leaves it. The values are then
+  // read from their new place, which the list no longer owns. Returns the room, or
+  // null when the list has no such block or `grow` declined it.
+  template <typename Grow>
+  std::byte* moveInto(std::size_t bytes, Grow&& grow) {
+    std::byte* room = nullptr;
+    withArrays([&](auto& firsts, auto&) {
+      using Entry = std::remove_pointer_t<decltype(firsts.data())>;
+      const std::size_t used = size_ * sizeof(Entry);
+      ScratchMemory::Block block = firsts.releaseBlock();
+      if (block.bytes != nullptr && used <= bytes) room = grow(block);
+      if (room == nullptr) return firsts.adopt(std::move(block));
+      std::byte* at = room + ((bytes - used) & ~(alignof(Entry) - 1));
+      std::memmove(at, room, used);
+      firsts.adopt(ScratchMemory::Block{{at, ScratchRelease{nullptr}}, used});
+    });
+    return room;
   }
 
   // Removes every value; a packing list stays packing.
