@@ -41,8 +41,9 @@ struct Utf8Texts {
 
 // A UTF-8 answer is encoded straight into its room: no UTF-16 response and no second
 // copy of the answer exist at any time.
-bool writeUtf8Response(const SaoriRequest& record, ResponseOutput<char>& out) {
-  char* p = out.allocate(response::length<Utf8Texts>(record, kUtf8Tail));
+bool writeUtf8Response(SaoriRequest& record, ResponseOutput<char>& out, AnswerRoom from) {
+  const std::size_t length = response::length<Utf8Texts>(record, kUtf8Tail);
+  char* p = response::allocateRoom<Utf8Texts>(record, out, length, kUtf8Tail, from);
   if (p == nullptr) return false;
   response::write<Utf8Texts>(record, p, kUtf8Tail);
   return true;
@@ -73,24 +74,30 @@ bool decodeThroughShiftJis(Converter convert, BytesView bytes, Text& text) {
   return toWide(shiftJis, kCodePage932, text);
 }
 
+// The charset of the first Charset header, code page 932 without one.
+RequestCharset charsetOf(BytesView bytes) {
+  const std::size_t header = bytes.find(kCharsetHeader);
+  if (header == BytesView::npos) return RequestCharset::kShiftJis;
+  return charsetOfValueLine(bytes.substr(header + kCharsetHeader.size()));
+}
+
 }  // namespace
 
 bool decodeRequest(BytesView bytes, Text& text) {
-  const std::size_t header = bytes.find(kCharsetHeader);
-  if (header != BytesView::npos) {
-    switch (charsetOfValueLine(bytes.substr(header + kCharsetHeader.size()))) {
-      case RequestCharset::kUtf8:
-        return decodeUtf8(bytes, text);
-      case RequestCharset::kEucJp:
-        return decodeThroughShiftJis(eucJpToShiftJis, bytes, text);
-      case RequestCharset::kIso2022Jp:
-        return decodeThroughShiftJis(iso2022JpToShiftJis, bytes, text);
-      case RequestCharset::kShiftJis:
-        break;
-    }
+  switch (charsetOf(bytes)) {
+    case RequestCharset::kUtf8:
+      return decodeUtf8(bytes, text);
+    case RequestCharset::kEucJp:
+      return decodeThroughShiftJis(eucJpToShiftJis, bytes, text);
+    case RequestCharset::kIso2022Jp:
+      return decodeThroughShiftJis(iso2022JpToShiftJis, bytes, text);
+    case RequestCharset::kShiftJis:
+      break;
   }
   return toWide(bytes, kCodePage932, text);
 }
+
+bool requestsUtf8(BytesView bytes) { return charsetOf(bytes) == RequestCharset::kUtf8; }
 
 bool encodeResponse(TextView text, TextView charsetName, Bytes& bytes) {
   if (charsetName == kUtf8Name) return encodeUtf8(text, bytes);
@@ -105,11 +112,11 @@ bool fromWide(TextView text, unsigned codePage, Bytes& bytes) {
   return codePage == kCodePage932 && platform::utf16ToCp932(text, bytes);
 }
 
-bool buildResponse8(SaoriRequest& record, ResponseOutput<char>& out) {
+bool buildResponse8(SaoriRequest& record, ResponseOutput<char>& out, AnswerRoom from) {
   settleStatus(record);
   const bool utf8 = charsetNamed(record.charset) == RequestCharset::kUtf8;
   record.charset = utf8 ? kUtf8Name : kShiftJisName;
-  return utf8 ? writeUtf8Response(record, out) : writeShiftJisResponse(record, out);
+  return utf8 ? writeUtf8Response(record, out, from) : writeShiftJisResponse(record, out);
 }
 
 bool buildResponse8(SaoriRequest& record, Bytes& out) {

@@ -15,6 +15,8 @@ inline constexpr unsigned kCodePage932 = 932;
 // decoded as code page 932. The result flag is advisory: whatever text was produced is
 // parsed.
 bool decodeRequest(BytesView bytes, Text& text);
+// True when that header names UTF-8: the request is then answered in UTF-8.
+bool requestsUtf8(BytesView bytes);
 
 // Fills `bytes` (empty when called) with `text` in the charset named "UTF-8" (the
 // module's own encoder) or "Shift_JIS" (code page 932, also for any other name).
@@ -31,8 +33,10 @@ bool fromWide(TextView text, unsigned codePage, Bytes& bytes);
 // line, encoded in the response charset. Rewrites record.charset to that charset
 // ("UTF-8" for a value that charsetNamed reads as UTF-8, "Shift_JIS" for every other
 // value). A failed encoding gives an empty response. False only when the room could
-// not be had. A Shift_JIS answer releases the record's texts on the way.
-bool buildResponse8(SaoriRequest& record, ResponseOutput<char>& out);
+// not be had. A Shift_JIS answer releases the record's texts on the way. A UTF-8
+// answer takes its room from where `from` says.
+bool buildResponse8(SaoriRequest& record, ResponseOutput<char>& out,
+                    AnswerRoom from = AnswerRoom::kFresh);
 // The same, appended to `out` (empty when called); always true.
 bool buildResponse8(SaoriRequest& record, Bytes& out);
 

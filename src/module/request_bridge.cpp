@@ -22,9 +22,6 @@ void parseAndExecute(RequestBridge& bridge, Text text, SaoriRequest& record) {
 
 }  // namespace
 
-// The record lives on the stack: a request costs no allocation of its own, and exhausted
-// memory elsewhere still unwinds to the export's fallback.
-//
 // A request larger than any before it meets fresh pages in the host's allocator, as a
 // first request does; its answer then takes over the block of its Values, whose pages
 // are touched already. The answer of a list command repeats the request's items, each
@@ -32,26 +29,38 @@ void parseAndExecute(RequestBridge& bridge, Text text, SaoriRequest& record) {
 // so the first large array is made that large, and the answer shrinks it in place
 // rather than growing it by a copy. Smaller requests find the room that earlier answers
 // gave back warm, and their answer takes a fresh block from it.
+AnswerRoom RequestBridge::answerRoomFor(std::size_t requestBytes) {
+  const bool largest = requestBytes > largestRequest_;
+  largestRequest_ = std::max(largestRequest_, requestBytes);
+  constexpr std::size_t kMost = std::numeric_limits<std::size_t>::max() / 3;
+  scratch_.expectAnswer(largest && requestBytes <= kMost ? 3 * requestBytes : 0);
+  return largest ? AnswerRoom::kOverValues : AnswerRoom::kFresh;
+}
+
+// The record lives on the stack: a request costs no allocation of its own, and exhausted
+// memory elsewhere still unwinds to the export's fallback.
 bool RequestBridge::requestw(Text in, ResponseOutput<char16_t>& out) {
-  const bool largest = in.size() > largestRequest_;
-  largestRequest_ = std::max(largestRequest_, in.size());
-  constexpr std::size_t kMostUnits = std::numeric_limits<std::size_t>::max() / 6;
-  scratch_.expectAnswer(largest && in.size() <= kMostUnits ? 3 * in.size() * sizeof(char16_t) : 0);
+  const AnswerRoom room = answerRoomFor(in.size() * sizeof(char16_t));
   SaoriRequest record(&scratch_);
   parseAndExecute(*this, std::move(in), record);
   scratch_.expectAnswer(0);
-  return buildResponse(record, out, largest ? AnswerRoom::kOverValues : AnswerRoom::kFresh);
+  return buildResponse(record, out, room);
 }
 
+// A UTF-8 answer is written straight into its room, which may be the Values' block; the
+// raw bytes are then freed at once. Other answers are converted from a UTF-16 response
+// and take a fresh block, and the raw bytes lend their room to the request's arrays.
 bool RequestBridge::request(Bytes in, ResponseOutput<char>& out) {
-  scratch_.expectAnswer(0);  // answers in bytes are never written over scratch
   Text text;
   decodeRequest(in, text);
+  const AnswerRoom room = requestsUtf8(in) ? answerRoomFor(in.size()) : AnswerRoom::kFresh;
+  if (room == AnswerRoom::kOverValues) Bytes().swap(in);
   ScratchMemory::Loan loan(scratch_, in);  // the raw bytes are not read once decoded
   SaoriRequest record(&scratch_);          // gone before the loan ends
   parseAndExecute(*this, std::move(text), record);
+  scratch_.expectAnswer(0);
   loan.endUnused();  // unused bytes give their room to the answer
-  return buildResponse8(record, out);
+  return buildResponse8(record, out, room);
 }
 
 }  // namespace orrery

@@ -18,10 +18,13 @@ class RequestBridge : public IModule {
   virtual bool execute(SaoriRequest& record) = 0;
 
  private:
+  // Where the answer to a request of `requestBytes` takes its room (see the .cpp).
+  AnswerRoom answerRoomFor(std::size_t requestBytes);
+
   // The requests' large arrays, kept between them. They are host blocks, so that an
   // answer can grow over the one that holds its Values.
   ScratchMemory scratch_{BlockSource{&platform::allocateBlock, &platform::freeBlock}};
-  std::size_t largestRequest_ = 0;  // code units of the largest UTF-16 request so far
+  std::size_t largestRequest_ = 0;  // bytes of the largest request so far
 };
 
 }  // namespace orrery

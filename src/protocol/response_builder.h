@@ -16,10 +16,6 @@ std::size_t responseLength(const SaoriRequest& record);
 // units; returns the end of what was written.
 char16_t* writeResponse(const SaoriRequest& record, char16_t* out);
 
-// Where the room for a response comes from: a fresh block, or the block that holds the
-// Values, resized (see ResponseOutput::allocateOver), where `out` can take it over.
-enum class AnswerRoom { kFresh, kOverValues };
-
 // Settles the status and writes the UTF-16 response into room of exactly its length
 // taken from `out`. False only when that room could not be had.
 bool buildResponse(SaoriRequest& record, ResponseOutput<char16_t>& out,

@@ -9,6 +9,10 @@
 
 namespace orrery {
 
+// Where the room for a response comes from: a fresh block, or the block that holds the
+// Values, resized (see ResponseOutput::allocateOver), where the output can take it over.
+enum class AnswerRoom { kFresh, kOverValues };
+
 template <typename Unit>
 class ResponseOutput {
  public:

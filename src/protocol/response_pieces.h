@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "protocol/prefetch.h"
+#include "protocol/response_output.h"
 #include "protocol/saori_request.h"
 #include "protocol/unit_search.h"
 
@@ -190,6 +191,40 @@ typename Codec::Unit* write(const SaoriRequest& record, typename Codec::Unit* ou
     out = putAscii(out, kLineEnd);
   }
   return putAscii(out, tail);
+}
+
+// True when the writer, reading each value before writing its line, never overtakes a
+// value it has yet to read, with the values of `entryBytes` each moved to the end of the
+// response and aligned back by at most 7 bytes. Every line but the first is at least
+// "\r\nValue0: " and longer than a value, and the first line and the response's end
+// (a line end and the tail) leave room for the alignment.
+template <typename Unit>
+constexpr bool valuesStayAhead(std::size_t entryBytes, std::size_t tailUnits) {
+  constexpr std::size_t kAlignment = 7;
+  const std::size_t firstLine = (kValuePrefix.size() + 1 + kValueSeparator.size()) * sizeof(Unit);
+  const std::size_t line = kLineEnd.size() * sizeof(Unit) + firstLine;
+  const std::size_t end = (kLineEnd.size() + tailUnits) * sizeof(Unit);
+  return entryBytes <= line && line - entryBytes + end >= kAlignment &&
+         firstLine + end >= entryBytes + kAlignment;
+}
+
+// Room for a response of `length` code units through `Codec`, ending in `tail`: when
+// `from` asks for it and `out` can, the block that holds the Values, which then move to
+// its end (their pages are touched already, where a fresh block's are not on a first
+// request); else a fresh block. Null when there is no room.
+template <typename Codec>
+typename Codec::Unit* allocateRoom(SaoriRequest& record, ResponseOutput<typename Codec::Unit>& out,
+                                   std::size_t length, TextView tail, AnswerRoom from) {
+  using Unit = typename Codec::Unit;
+  ValueList& values = record.values;
+  if (from == AnswerRoom::kOverValues && record.status == SaoriRequest::kOk && !values.empty() &&
+      valuesStayAhead<Unit>(values.entryBytes(), tail.size())) {
+    std::byte* room = values.moveInto(length * sizeof(Unit), [&](ScratchMemory::Block& block) {
+      return reinterpret_cast<std::byte*>(out.allocateOver(block, length));
+    });
+    if (room != nullptr) return reinterpret_cast<Unit*>(room);
+  }
+  return out.allocate(length);
 }
 
 }  // namespace orrery::response

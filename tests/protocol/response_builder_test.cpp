@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "encoding/charset_bridge.h"
+
 namespace orrery {
 namespace {
 
@@ -93,20 +95,22 @@ void* mallocBlock(std::size_t bytes) noexcept { return std::malloc(bytes); }
 void freeBlock(void* block) noexcept { std::free(block); }
 
 // Takes the Values' block over with realloc, as the exports do; has no other room.
-struct OverValuesOutput final : ResponseOutput<char16_t> {
+template <typename Unit>
+struct OverValuesOutput final : ResponseOutput<Unit> {
   ~OverValuesOutput() { std::free(block); }
-  char16_t* allocate(std::size_t) override { return nullptr; }
-  char16_t* allocateOver(ScratchMemory::Block& taken, std::size_t units) override {
+  Unit* allocate(std::size_t) override { return nullptr; }
+  Unit* allocateOver(ScratchMemory::Block& taken, std::size_t units) override {
     size = units;
-    return block = static_cast<char16_t*>(std::realloc(taken.bytes.release(), units * 2));
+    return block = static_cast<Unit*>(std::realloc(taken.bytes.release(), units * sizeof(Unit)));
   }
-  char16_t* block = nullptr;
+  Unit* block = nullptr;
   std::size_t size = 0;
 };
 
 // The answer written over the block of its own Values, which move to the end of it, is
-// the answer written into a fresh block: the writer never overtakes a value it has yet
-// to read, down to the shortest lines (empty values) and across growing line names.
+// the answer written into a fresh block, in UTF-16 and in UTF-8: the writer never
+// overtakes a value it has yet to read, down to the shortest lines (empty values) and
+// across growing line names.
 TEST(ResponseBuilder, AnswerOverItsValuesBlockIsTheFreshAnswer) {
   const Text base = u"alpha;b;;";
   const TextView in = base;
@@ -130,7 +134,10 @@ TEST(ResponseBuilder, AnswerOverItsValuesBlockIsTheFreshAnswer) {
     ScratchMemory scratch(BlockSource{&mallocBlock, &freeBlock});
     SaoriRequest fresh;
     SaoriRequest record(&scratch);
-    for (SaoriRequest* r : {&fresh, &record}) {
+    SaoriRequest fresh8;  // answered in UTF-8, where a line may be as short as a value
+    SaoriRequest record8(&scratch);
+    for (SaoriRequest* r : {&fresh, &record, &fresh8, &record8}) {
+      r->charset = u"UTF-8";
       r->values.packViewsOf(in);
       for (std::size_t i = 0; i < c.views.size(); ++i) {
         if (!c.pairs) r->values.pushView(c.views[i]);
@@ -139,9 +146,14 @@ TEST(ResponseBuilder, AnswerOverItsValuesBlockIsTheFreshAnswer) {
     }
     Text expected;
     buildResponse(fresh, expected);
-    OverValuesOutput out;
+    OverValuesOutput<char16_t> out;
     ASSERT_TRUE(buildResponse(record, out, AnswerRoom::kOverValues));
     EXPECT_EQ(Text(out.block, out.size), expected);
+    Bytes expected8;
+    buildResponse8(fresh8, expected8);
+    OverValuesOutput<char> out8;
+    ASSERT_TRUE(buildResponse8(record8, out8, AnswerRoom::kOverValues));
+    EXPECT_EQ(Bytes(out8.block, out8.size), expected8);
   }
 }
 
