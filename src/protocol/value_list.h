@@ -208,6 +208,7 @@ class ValueList {
     std::byte* room = nullptr;
     withArrays([&](auto& firsts, auto&) {
       using Entry = std::remove_pointer_t<decltype(firsts.data())>;
+      static_assert(alignof(Entry) <= 8, "the writer leaves 7 bytes for aligning the values");
       const std::size_t used = size_ * sizeof(Entry);
       ScratchMemory::Block block = firsts.releaseBlock();
       if (block.bytes != nullptr && used <= bytes) room = grow(block);
