@@ -74,17 +74,20 @@ bool decodeThroughShiftJis(Converter convert, BytesView bytes, Text& text) {
   return toWide(shiftJis, kCodePage932, text);
 }
 
-// The charset of the first Charset header, code page 932 without one.
-RequestCharset charsetOf(BytesView bytes) {
+}  // namespace
+
+RequestCharset requestCharset(BytesView bytes) {
   const std::size_t header = bytes.find(kCharsetHeader);
   if (header == BytesView::npos) return RequestCharset::kShiftJis;
   return charsetOfValueLine(bytes.substr(header + kCharsetHeader.size()));
 }
 
-}  // namespace
-
 bool decodeRequest(BytesView bytes, Text& text) {
-  switch (charsetOf(bytes)) {
+  return decodeRequest(bytes, requestCharset(bytes), text);
+}
+
+bool decodeRequest(BytesView bytes, RequestCharset charset, Text& text) {
+  switch (charset) {
     case RequestCharset::kUtf8:
       return decodeUtf8(bytes, text);
     case RequestCharset::kEucJp:
@@ -96,8 +99,6 @@ bool decodeRequest(BytesView bytes, Text& text) {
   }
   return toWide(bytes, kCodePage932, text);
 }
-
-bool requestsUtf8(BytesView bytes) { return charsetOf(bytes) == RequestCharset::kUtf8; }
 
 bool encodeResponse(TextView text, TextView charsetName, Bytes& bytes) {
   if (charsetName == kUtf8Name) return encodeUtf8(text, bytes);

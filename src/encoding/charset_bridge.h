@@ -1,6 +1,7 @@
 #pragma once
 // The 8-bit side of the protocol: choosing a request's charset from its raw bytes,
 // decoding it to UTF-16, and encoding the response in Shift_JIS or UTF-8.
+#include "encoding/charset_name.h"
 #include "protocol/response_output.h"
 #include "protocol/saori_request.h"
 
@@ -15,8 +16,10 @@ inline constexpr unsigned kCodePage932 = 932;
 // decoded as code page 932. The result flag is advisory: whatever text was produced is
 // parsed.
 bool decodeRequest(BytesView bytes, Text& text);
-// True when that header names UTF-8: the request is then answered in UTF-8.
-bool requestsUtf8(BytesView bytes);
+// The same in two steps, for a caller that wants the charset too: the charset that
+// header picks (kShiftJis for code page 932), then the request decoded from it.
+RequestCharset requestCharset(BytesView bytes);
+bool decodeRequest(BytesView bytes, RequestCharset charset, Text& text);
 
 // Fills `bytes` (empty when called) with `text` in the charset named "UTF-8" (the
 // module's own encoder) or "Shift_JIS" (code page 932, also for any other name).

@@ -51,9 +51,11 @@ bool RequestBridge::requestw(Text in, ResponseOutput<char16_t>& out) {
 // raw bytes are then freed at once. Other answers are converted from a UTF-16 response
 // and take a fresh block, and the raw bytes lend their room to the request's arrays.
 bool RequestBridge::request(Bytes in, ResponseOutput<char>& out) {
+  const RequestCharset charset = requestCharset(in);
   Text text;
-  decodeRequest(in, text);
-  const AnswerRoom room = requestsUtf8(in) ? answerRoomFor(in.size()) : AnswerRoom::kFresh;
+  decodeRequest(in, charset, text);
+  const AnswerRoom room =
+      charset == RequestCharset::kUtf8 ? answerRoomFor(in.size()) : AnswerRoom::kFresh;
   if (room == AnswerRoom::kOverValues) Bytes().swap(in);
   ScratchMemory::Loan loan(scratch_, in);  // the raw bytes are not read once decoded
   SaoriRequest record(&scratch_);          // gone before the loan ends
