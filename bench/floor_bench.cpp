@@ -8,9 +8,12 @@
 // fills its block before the clock starts, so nothing of the set-up moves the
 // allocator's thresholds. Printed per case: the first call and the median of the later
 // calls, as CPU time of the process (user and system: page faults are system time) and
-// minor page faults, for the module, the floor and their ratio.
+// minor page faults, for the module, the floor and their ratio. With --runs N, each side
+// runs in N fresh processes, the two sides taking turns, and each figure is the median
+// of the runs: on a shared machine the speed of a process varies from one to the next.
 //
-// Usage: floor_bench [--entry w|8|both] [--calls N] [--only COMMAND] [--max ITEMS]
+// Usage: floor_bench [--entry w|8|both] [--calls N] [--runs N] [--only COMMAND]
+//                    [--max ITEMS]
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -28,6 +31,7 @@
 namespace {
 
 constexpr int kMaxCalls = 16;
+constexpr int kMaxRuns = 15;
 
 struct Sample {
   double cpuMs;
@@ -285,18 +289,20 @@ bool runSide(const char* command, std::size_t n, bool narrow, int calls, long an
   return got == sizeof(report) && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-Sample medianOfLater(const ChildReport& r) {
-  double times[kMaxCalls];
-  long faults[kMaxCalls];
-  const int later = r.calls - 1;
-  for (int i = 0; i < later; ++i) {
-    times[i] = r.samples[i + 1].cpuMs;
-    faults[i] = r.samples[i + 1].faults;
+// The median time and the median faults of `n` samples, each taken on its own.
+Sample median(const Sample* samples, int n) {
+  double times[kMaxCalls > kMaxRuns ? kMaxCalls : kMaxRuns];
+  long faults[kMaxCalls > kMaxRuns ? kMaxCalls : kMaxRuns];
+  for (int i = 0; i < n; ++i) {
+    times[i] = samples[i].cpuMs;
+    faults[i] = samples[i].faults;
   }
-  std::sort(times, times + later);
-  std::sort(faults, faults + later);
-  return {times[later / 2], faults[later / 2]};
+  std::sort(times, times + n);
+  std::sort(faults, faults + n);
+  return {times[n / 2], faults[n / 2]};
 }
+
+Sample medianOfLater(const ChildReport& r) { return median(r.samples + 1, r.calls - 1); }
 
 void printRow(const char* entry, const char* command, std::size_t n, const char* call,
               Sample module, Sample floor) {
@@ -312,11 +318,13 @@ int main(int argc, char** argv) {
   const char* entries = "both";
   const char* only = nullptr;
   int calls = 6;
+  int runs = 1;
   std::size_t max = 1000000;
   for (int i = 1; i + 1 < argc; i += 2) {
     if (std::strcmp(argv[i], "--entry") == 0) entries = argv[i + 1];
     if (std::strcmp(argv[i], "--calls") == 0)
       calls = std::clamp(std::atoi(argv[i + 1]), 2, kMaxCalls);
+    if (std::strcmp(argv[i], "--runs") == 0) runs = std::clamp(std::atoi(argv[i + 1]), 1, kMaxRuns);
     if (std::strcmp(argv[i], "--only") == 0) only = argv[i + 1];
     if (std::strcmp(argv[i], "--max") == 0) max = std::strtoul(argv[i + 1], nullptr, 10);
   }
@@ -327,8 +335,8 @@ int main(int argc, char** argv) {
 
   std::printf(
       "CPU ms per call (user + system) and minor faults per call; \"later\" is the "
-      "median of %d later calls\n",
-      calls - 1);
+      "median of %d later calls; medians of %d runs\n",
+      calls - 1, runs);
   std::printf("%-8s %-13s %8s  %-5s %10s %10s %7s %10s %10s %7s\n", "entry", "command", "items",
               "call", "module ms", "floor ms", "ratio", "mod flt", "floor flt", "ratio");
   int failures = 0;
@@ -338,16 +346,26 @@ int main(int argc, char** argv) {
     for (const char* command : kCommands) {
       if (only != nullptr && std::strcmp(only, command) != 0) continue;
       for (std::size_t n = 10000; n <= max; n *= 10) {
-        ChildReport module{};
-        ChildReport floor{};
-        if (!runSide(command, n, narrow, calls, -1, module) || !module.ok ||
-            !runSide(command, n, narrow, calls, module.answerBytes, floor)) {
+        Sample first[2][kMaxRuns];  // module, floor
+        Sample later[2][kMaxRuns];
+        bool ok = true;
+        for (int run = 0; run < runs && ok; ++run) {
+          ChildReport module{};
+          ChildReport floor{};
+          ok = runSide(command, n, narrow, calls, -1, module) && module.ok &&
+               runSide(command, n, narrow, calls, module.answerBytes, floor);
+          first[0][run] = module.samples[0];
+          first[1][run] = floor.samples[0];
+          later[0][run] = medianOfLater(module);
+          later[1][run] = medianOfLater(floor);
+        }
+        if (!ok) {
           std::printf("%-8s %-13s %8zu  failed\n", entry, command, n);
           ++failures;
           continue;
         }
-        printRow(entry, command, n, "first", module.samples[0], floor.samples[0]);
-        printRow(entry, command, n, "later", medianOfLater(module), medianOfLater(floor));
+        printRow(entry, command, n, "first", median(first[0], runs), median(first[1], runs));
+        printRow(entry, command, n, "later", median(later[0], runs), median(later[1], runs));
       }
     }
   }
