@@ -23,11 +23,7 @@ class ResponseOutput {
   // Room for exactly `units` code units made by resizing `block`, a block from the
   // host's block allocator, keeping as much of its contents as fits; the output then
   // owns it. Null, with `block` left as it was, when the output cannot take it over.
-  virtual Unit* allocateOver(ScratchMemory::Block& block, std::size_t units) {
-    static_cast<void>(block);
-    static_cast<void>(units);
-    return nullptr;
-  }
+  virtual Unit* allocateOver(ScratchMemory::Block&, std::size_t) { return nullptr; }
 
  protected:
   ~ResponseOutput() = default;

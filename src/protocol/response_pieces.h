@@ -139,15 +139,13 @@ typename Codec::Unit* writeValues(const Texts& texts, std::size_t count,
     if (i + kPrefetchDistance < count) prefetchForRead(texts.first(i + kPrefetchDistance).data());
     // Read before the line is written: the values may lie in the room being written.
     const TextView first = texts.first(i);
+    TextView second;
+    if constexpr (kPairs) second = texts.second(i);
+    out = name.putTo(out);
+    out = Codec::write(first, out);
     if constexpr (kPairs) {
-      const TextView second = texts.second(i);
-      out = name.putTo(out);
-      out = Codec::write(first, out);
       out = Codec::write(kPairSeparatorText, out);
       out = Codec::write(second, out);
-    } else {
-      out = name.putTo(out);
-      out = Codec::write(first, out);
     }
   }
   return out;

@@ -16,21 +16,21 @@ ScratchMemory::Block ScratchMemory::take(std::size_t size) {
     }
   }
   if (best != nullptr) return std::exchange(*best, {});
-  return source_.allocate != nullptr ? fromSource(size) : newBlock(size);
+  // The answer's room is only a speed-up: without memory for it, the block is made of
+  // the size asked for.
+  const std::size_t room = std::exchange(answerRoom_, 0);
+  if (room > size) {
+    if (void* bytes = source_.allocate(room)) {
+      return Block{{static_cast<std::byte*>(bytes), Release{source_.free}}, room};
+    }
+  }
+  return newBlock(size, source_);
 }
 
-// The answer's room is only a speed-up: without memory for it, the block is made of
-// the size asked for.
-ScratchMemory::Block ScratchMemory::fromSource(std::size_t size) {
-  const std::size_t room = std::exchange(answerRoom_, 0);
-  void* bytes = room > size ? source_.allocate(room) : nullptr;
-  if (bytes != nullptr) {
-    size = room;
-  } else {
-    bytes = source_.allocate(size);
-  }
+ScratchMemory::Block ScratchMemory::newBlock(std::size_t size, BlockSource source) {
+  void* bytes = source.allocate(size);
   if (bytes == nullptr) throw std::bad_alloc();
-  return Block{{static_cast<std::byte*>(bytes), Release{source_.free}}, size};
+  return Block{{static_cast<std::byte*>(bytes), Release{source.free}}, size};
 }
 
 void ScratchMemory::give(Block block) noexcept {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <type_traits>
 #include <utility>
 
@@ -16,23 +17,24 @@
 
 namespace orrery {
 
+// Where a ScratchMemory takes its blocks: the heap, or a block allocator such as the
+// host's, whose blocks an answer can grow into its own (ResponseOutput::allocateOver).
+struct BlockSource {
+  static void* newArray(std::size_t bytes) noexcept { return new (std::nothrow) std::byte[bytes]; }
+  static void deleteArray(void* p) noexcept { delete[] static_cast<std::byte*>(p); }
+
+  void* (*allocate)(std::size_t bytes) noexcept = &newArray;  // null on failure
+  void (*free)(void* block) noexcept = &deleteArray;
+};
+
 // Frees a block it owns, through the free of the block's source; a block on loan (see
 // ScratchMemory::Loan) belongs to someone else and has none.
 struct ScratchRelease {
-  static void deleteArray(void* p) noexcept { delete[] static_cast<std::byte*>(p); }
-
-  void (*free)(void*) noexcept = &deleteArray;
+  void (*free)(void*) noexcept = &BlockSource::deleteArray;
   bool owned() const noexcept { return free != nullptr; }
   void operator()(std::byte* p) const noexcept {
     if (free != nullptr) free(p);
   }
-};
-
-// Where a ScratchMemory takes its blocks: the heap, or a block allocator such as the
-// host's, whose blocks an answer can grow into its own (ResponseOutput::allocateOver).
-struct BlockSource {
-  void* (*allocate)(std::size_t bytes) noexcept = nullptr;  // null on failure
-  void (*free)(void* block) noexcept = nullptr;
 };
 struct ScratchBlock {
   std::unique_ptr<std::byte[], ScratchRelease> bytes;
@@ -46,7 +48,7 @@ class ScratchMemory {
   using Release = ScratchRelease;
   using Block = ScratchBlock;
 
-  // Blocks from the heap, or from `source` when it has an allocator.
+  // Blocks from `source`, the heap unless given.
   explicit ScratchMemory(BlockSource source = {}) noexcept : source_(source) {}
   ScratchMemory(const ScratchMemory&) = delete;
   ScratchMemory& operator=(const ScratchMemory&) = delete;
@@ -91,10 +93,9 @@ class ScratchMemory {
   // blocks preferred), freed otherwise.
   void give(Block block) noexcept;
 
-  // A block of its own, not from any kept memory.
-  static Block newBlock(std::size_t size) {
-    return Block{std::unique_ptr<std::byte[], Release>(new std::byte[size]), size};
-  }
+  // A block of its own from `source`, not from any kept memory; throws std::bad_alloc
+  // when there is no memory left.
+  static Block newBlock(std::size_t size, BlockSource source = {});
 
   // The next block taken from the source is made at least `bytes` large, for an answer
   // that may grow over it (see ResponseOutput::allocateOver): a block that already has
@@ -113,8 +114,6 @@ class ScratchMemory {
     if (lender_ != nullptr) Bytes().swap(*lender_);
     endLoan();
   }
-
-  Block fromSource(std::size_t size);
 
   BlockSource source_;
   std::size_t answerRoom_ = 0;
