@@ -95,13 +95,25 @@ orrery_block allocateResponse(std::basic_string_view<Unit> text, long* len) {
   return block.release(len);
 }
 
+// What a request is copied into: a UTF-16 text, or for 8-bit requests a block of the
+// same allocator as the host's (see RequestBytes).
+template <typename Unit>
+auto copyRequest(orrery_block h, std::size_t units) {
+  if constexpr (sizeof(Unit) == 1) {
+    return orrery::requestBytes(
+        BytesView(static_cast<const char*>(static_cast<const void*>(h)), units));
+  } else {
+    return copyBlock<Unit>(h, units);
+  }
+}
+
 // The common shape of request and requestw. `call` runs the module object and returns
 // false when it could not answer; the fallback is then sent instead.
 template <typename Unit, typename Call>
 orrery_block answer(orrery_block h, long* len, std::basic_string_view<Unit> fallback, Call call) {
   try {
     ResponseBlock<Unit> response;
-    std::basic_string<Unit> in = copyBlock<Unit>(h, requestLength(h, len));
+    auto in = copyRequest<Unit>(h, requestLength(h, len));
     orrery::platform::freeBlock(h);
     h = nullptr;
     if (call(std::move(in), response)) {
@@ -146,10 +158,11 @@ ORRERY_API orrery_bool ORRERY_CALL unload(void) {
 }
 
 ORRERY_API orrery_block ORRERY_CALL request(orrery_block h, long* len) {
-  return answer<char>(h, len, kNarrowFallback, [](Bytes in, orrery::ResponseOutput<char>& out) {
-    orrery::IModule* module = orrery::readyModule();
-    return module != nullptr && module->request(std::move(in), out);
-  });
+  return answer<char>(h, len, kNarrowFallback,
+                      [](orrery::RequestBytes in, orrery::ResponseOutput<char>& out) {
+                        orrery::IModule* module = orrery::readyModule();
+                        return module != nullptr && module->request(std::move(in), out);
+                      });
 }
 
 ORRERY_API orrery_block ORRERY_CALL requestw(orrery_block h, long* len) {

@@ -47,21 +47,21 @@ bool RequestBridge::requestw(Text in, ResponseOutput<char16_t>& out) {
   return buildResponse(record, out, room);
 }
 
-// A UTF-8 answer is written straight into its room, which may be the Values' block; the
-// raw bytes are then freed at once. Other answers are converted from a UTF-16 response
-// and take a fresh block, and the raw bytes lend their room to the request's arrays.
-bool RequestBridge::request(Bytes in, ResponseOutput<char>& out) {
-  const RequestCharset charset = requestCharset(in);
+// Once decoded, the raw bytes are offered to the request's arrays. A UTF-8 answer is
+// written straight into its room, which may be the Values' block, grown from those
+// bytes. Other answers are converted from a UTF-16 response and take a fresh block.
+bool RequestBridge::request(RequestBytes in, ResponseOutput<char>& out) {
+  const BytesView bytes = viewOf(in);
+  const RequestCharset charset = requestCharset(bytes);
   Text text;
-  decodeRequest(in, charset, text);
+  decodeRequest(bytes, charset, text);
   const AnswerRoom room =
-      charset == RequestCharset::kUtf8 ? answerRoomFor(in.size()) : AnswerRoom::kFresh;
-  if (room == AnswerRoom::kOverValues) Bytes().swap(in);
-  ScratchMemory::Loan loan(scratch_, in);  // the raw bytes are not read once decoded
-  SaoriRequest record(&scratch_);          // gone before the loan ends
+      charset == RequestCharset::kUtf8 ? answerRoomFor(bytes.size()) : AnswerRoom::kFresh;
+  scratch_.offer(std::move(in));
+  SaoriRequest record(&scratch_);
   parseAndExecute(*this, std::move(text), record);
   scratch_.expectAnswer(0);
-  loan.endUnused();  // unused bytes give their room to the answer
+  scratch_.withdrawOffer();  // unused bytes give their room to the answer
   return buildResponse8(record, out, room);
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 #include "module/i_module.h"
-#include "platform/platform.h"
 #include "protocol/saori_request.h"
 
 namespace orrery {
@@ -14,7 +13,7 @@ class RequestBridge : public IModule {
   using IModule::requestw;
 
   bool requestw(Text in, ResponseOutput<char16_t>& out) override;
-  bool request(Bytes in, ResponseOutput<char>& out) override;
+  bool request(RequestBytes in, ResponseOutput<char>& out) override;
   virtual bool execute(SaoriRequest& record) = 0;
 
  private:
@@ -23,7 +22,7 @@ class RequestBridge : public IModule {
 
   // The requests' large arrays, kept between them. They are host blocks, so that an
   // answer can grow over the one that holds its Values.
-  ScratchMemory scratch_{BlockSource{&platform::allocateBlock, &platform::freeBlock}};
+  ScratchMemory scratch_{kHostBlocks};
   std::size_t largestRequest_ = 0;  // bytes of the largest request so far
 };
 

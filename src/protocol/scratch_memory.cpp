@@ -1,13 +1,13 @@
 #include "protocol/scratch_memory.h"
 
+#include <algorithm>
 #include <new>
 
 namespace orrery {
 
 ScratchMemory::Block ScratchMemory::take(std::size_t size) {
-  if (loan_.bytes != nullptr) {
-    if (loan_.size >= size) return std::exchange(loan_, {});
-    freeLender();  // too small: their room may serve the new block
+  if (offered_.bytes != nullptr) {
+    if (Block block = takeOffered(size); block.bytes != nullptr) return block;
   }
   Block* best = nullptr;
   for (Block& kept : kept_) {
@@ -25,6 +25,26 @@ ScratchMemory::Block ScratchMemory::take(std::size_t size) {
     }
   }
   return newBlock(size, source_);
+}
+
+// The offered bytes grow only for an answer that is expected to take them over: to
+// its room, or without memory for that, to the size asked for. Otherwise a block that
+// grows in place may meet fresh pages where a new one finds room given back warm. Bytes
+// too small that do not grow are freed, and the caller makes a block of its own.
+ScratchMemory::Block ScratchMemory::takeOffered(std::size_t size) noexcept {
+  Block block = std::exchange(offered_, {});
+  const std::size_t room = std::exchange(answerRoom_, 0);
+  if (source_.resize != nullptr && room > 0) {
+    for (const std::size_t bytes : {std::max(room, size), size}) {
+      if (bytes <= block.size) break;
+      if (void* grown = source_.resize(block.bytes.get(), bytes)) {
+        static_cast<void>(block.bytes.release());  // now `grown`
+        return Block{{static_cast<std::byte*>(grown), Release{source_.free}}, bytes};
+      }
+    }
+  }
+  if (block.size >= size) return block;
+  return {};
 }
 
 ScratchMemory::Block ScratchMemory::newBlock(std::size_t size, BlockSource source) {

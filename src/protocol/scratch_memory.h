@@ -6,7 +6,6 @@
 // items, far more than a typical request, and is small beside any host. The module
 // object owns it, so unload gives everything back.
 #include <cstddef>
-#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -25,10 +24,13 @@ struct BlockSource {
 
   void* (*allocate)(std::size_t bytes) noexcept = &newArray;  // null on failure
   void (*free)(void* block) noexcept = &deleteArray;
+  // Gives a block room for `bytes`, keeping its contents, possibly elsewhere; null on
+  // failure, the block unchanged. Null when blocks cannot be resized.
+  void* (*resize)(void* block, std::size_t bytes) noexcept = nullptr;
 };
 
-// Frees a block it owns, through the free of the block's source; a block on loan (see
-// ScratchMemory::Loan) belongs to someone else and has none.
+// Frees a block it owns, through the free of the block's source; a block that is a part
+// of another (see ValueList) has none.
 struct ScratchRelease {
   void (*free)(void*) noexcept = &BlockSource::deleteArray;
   bool owned() const noexcept { return free != nullptr; }
@@ -53,37 +55,21 @@ class ScratchMemory {
   ScratchMemory(const ScratchMemory&) = delete;
   ScratchMemory& operator=(const ScratchMemory&) = delete;
 
-  // The raw bytes of a decoded request, no longer read, lent for the request's arrays
-  // for as long as the Loan lives: their pages are touched already. `take` serves from
-  // them first when they are large enough, and otherwise frees them at once, so that
-  // their room can serve the arrays instead. A block taken from them is never kept, and
-  // the Loan must end after every array that may hold it has gone. Only bytes past
-  // what scratch memory keeps are lent: smaller requests find their arrays kept from
-  // the request before. The others are freed at once.
-  class Loan {
-   public:
-    Loan(ScratchMemory& memory, Bytes& bytes) noexcept : memory_(memory) {
-      auto* const data = reinterpret_cast<std::byte*>(bytes.data());
-      if (bytes.size() > kIdleBound &&
-          reinterpret_cast<std::uintptr_t>(data) % alignof(std::max_align_t) == 0) {
-        memory_.loan_ = Block{{data, Release{nullptr}}, bytes.size()};
-        memory_.lender_ = &bytes;
-      } else {
-        Bytes().swap(bytes);
-      }
+  // The raw bytes of a decoded request, no longer read, offered to the request's
+  // arrays: their pages are touched already. The next `take` is served from them, or
+  // from them grown in place when an answer is expected (expectAnswer) and the source
+  // can resize its blocks; otherwise they are freed there, so that their room can serve
+  // the new block instead. Without an answer expected, only blocks past what scratch
+  // memory keeps are taken: smaller requests find their arrays kept from the request
+  // before. Others, and blocks of another source, are freed at once.
+  void offer(Block bytes) noexcept {
+    if ((answerRoom_ > 0 || bytes.size > kIdleBound) &&
+        bytes.bytes.get_deleter().free == source_.free) {
+      offered_ = std::move(bytes);
     }
-    Loan(const Loan&) = delete;
-    Loan& operator=(const Loan&) = delete;
-    ~Loan() { memory_.endLoan(); }
-
-    // Frees the bytes at once when nothing was taken from them.
-    void endUnused() noexcept {
-      if (memory_.loan_.bytes != nullptr) memory_.freeLender();
-    }
-
-   private:
-    ScratchMemory& memory_;
-  };
+  }
+  // Frees the offered bytes if no array took them, so that their room serves the answer.
+  void withdrawOffer() noexcept { offered_ = {}; }
 
   // A block of at least `size` bytes, its contents undefined: the smallest kept block
   // that is large enough, else a new one. Throws std::bad_alloc when there is no memory
@@ -106,20 +92,12 @@ class ScratchMemory {
   std::size_t keptBytes() const noexcept { return kept_[0].size + kept_[1].size; }
 
  private:
-  void endLoan() noexcept {
-    loan_ = {};
-    lender_ = nullptr;
-  }
-  void freeLender() noexcept {
-    if (lender_ != nullptr) Bytes().swap(*lender_);
-    endLoan();
-  }
+  Block takeOffered(std::size_t size) noexcept;
 
   BlockSource source_;
   std::size_t answerRoom_ = 0;
   Block kept_[2];
-  Block loan_;
-  Bytes* lender_ = nullptr;  // whose bytes are lent
+  Block offered_;
 };
 
 // An array of trivially copyable elements in a block from a ScratchMemory, or from the

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "encoding/charset_bridge.h"
 #include "encoding/utf8.h"
 #include "protocol/decimal_format.h"
 
@@ -102,37 +103,52 @@ TEST(ModuleCore, AnswersAfterLargerRequestsAsAFreshObject) {
   }
 }
 
-// 8-bit requests past what scratch memory keeps lend their raw bytes to the request's
-// arrays, or free them when too small for them: either way the answer is the UTF-16
-// answer in UTF-8.
-TEST(ModuleCore, LargeUtf8RequestsAnswerAsTheirUtf16Form) {
+// Large 8-bit requests offer their raw bytes to the request's arrays, which take them
+// as they are, grow them in place when the answer is to take them over (a request
+// larger than any before it), or free them when too small. Each way, the answer is the
+// UTF-16 answer in the request's charset.
+TEST(ModuleCore, LargeNarrowRequestsAnswerAsTheirUtf16Form) {
   Text named;  // more bytes per item than a record takes
   for (std::size_t i = 0; i < 60000; ++i) {
     named += u"item-with-a-longer-name-\x3042";
     appendUnsigned(named, (i * 7919) % 30001);
     named += u'\x0002';
   }
+  Text letters;  // fewer bytes per item than a record takes
+  for (std::size_t i = 0; i < 600000; ++i)
+    letters += {static_cast<char16_t>(u'a' + i % 26), u'\x0002'};
   const Text rows[] = {
       u"Argument0: sort\r\nArgument1: " + named + u"\r\nArgument2: S\r\n",
+      u"Argument0: sort\r\nArgument1: " + letters + u"\r\nArgument2: S\r\n",
       u"Argument0: sort\r\nArgument1: " + items(100000) + u"\r\n",
       u"Argument0: union\r\nArgument1: " + named + u"\r\nArgument2: " + items(30000) +
           u"\r\nArgument3: P\r\n",
       u"Argument0: make_pair\r\nArgument1: " + named + u"\r\nArgument2: " + named + u"\r\n",
   };
-  ModuleCore module(nullptr);
   for (const Text& row : rows) {
     SCOPED_TRACE(std::string(row.begin(), row.begin() + 20));
+    ModuleCore module(nullptr);
     Text wide;
+    Bytes utf8;
+    Bytes shiftJis;
+    ASSERT_TRUE(encodeUtf8(u"EXECUTE SAORI/1.0\r\nCharset: UTF-8\r\n" + row + u"\r\n", utf8));
+    ASSERT_TRUE(fromWide(u"EXECUTE SAORI/1.0\r\n" + row + u"\r\n", kCodePage932, shiftJis));
+    ASSERT_GT(shiftJis.size(), ScratchMemory::kIdleBound);
+    Bytes first;  // the largest request so far
+    ASSERT_TRUE(module.request(utf8, first));
     ASSERT_TRUE(module.requestw(u"EXECUTE SAORI/1.0\r\n" + row + u"\r\n", wide));
-    Bytes narrow;
-    ASSERT_TRUE(encodeUtf8(u"EXECUTE SAORI/1.0\r\nCharset: UTF-8\r\n" + row + u"\r\n", narrow));
-    ASSERT_GT(narrow.size(), ScratchMemory::kIdleBound);
-    Bytes answer;
-    ASSERT_TRUE(module.request(narrow, answer));
+    EXPECT_EQ(wide.rfind(u"SAORI/1.0 200 OK\r\n", 0), 0u);
     Bytes expected;
     ASSERT_TRUE(encodeUtf8(wide, expected));
-    EXPECT_EQ(answer, expected + "Charset: UTF-8\r\n\r\n");
-    EXPECT_EQ(wide.rfind(u"SAORI/1.0 200 OK\r\n", 0), 0u);
+    EXPECT_EQ(first, expected + "Charset: UTF-8\r\n\r\n");
+    Bytes again;
+    ASSERT_TRUE(module.request(utf8, again));
+    EXPECT_EQ(again, first);
+    Bytes narrow;
+    ASSERT_TRUE(module.request(shiftJis, narrow));
+    expected.clear();
+    ASSERT_TRUE(fromWide(wide + u"Charset: Shift_JIS\r\n\r\n", kCodePage932, expected));
+    EXPECT_EQ(narrow, expected);
   }
 }
 
