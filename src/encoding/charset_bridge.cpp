@@ -50,20 +50,19 @@ bool writeUtf8Response(SaoriRequest& record, ResponseOutput<char>& out, AnswerRo
 }
 
 // Code page 932 belongs to the platform, which converts whole texts: the UTF-16
-// response is built first, and the record is released before the conversion.
+// response is built first, and the record is released before the conversion. Every code
+// unit gives one or two bytes, so the response is converted straight into room for
+// twice its units, which is then cut to what was written.
 bool writeShiftJisResponse(SaoriRequest& record, ResponseOutput<char>& out) {
   Text response;
   const std::size_t length = response::length<response::Utf16Texts>(record, kShiftJisTail);
   response::write<response::Utf16Texts>(record, StringOutput<char16_t>(response).allocate(length),
                                         kShiftJisTail);
   releaseAnswer(record);
-  Bytes bytes;
-  // A failed conversion leaves `bytes` empty: an empty response goes back.
-  encodeResponse(response, kShiftJisName, bytes);
-  Text().swap(response);
-  char* room = out.allocate(bytes.size());
+  char* room = out.allocate(2 * response.size());
   if (room == nullptr) return false;
-  std::copy(bytes.begin(), bytes.end(), room);
+  // A failed conversion writes nothing: an empty response goes back.
+  out.shrink(platform::utf16ToCp932(response, room));
   return true;
 }
 

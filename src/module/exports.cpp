@@ -69,6 +69,15 @@ class ResponseBlock final : public orrery::ResponseOutput<Unit> {
     return block_;
   }
 
+  // A block that cannot shrink in place stays as large as it was.
+  void shrink(std::size_t units) override {
+    if (block_ == nullptr || units >= units_) return;
+    if (void* shrunk = orrery::platform::resizeBlock(block_, units * sizeof(Unit))) {
+      block_ = static_cast<Unit*>(shrunk);
+    }
+    units_ = units;
+  }
+
   // Hands the block to the host with its length; null when none was allocated.
   orrery_block release(long* len) {
     if (block_ == nullptr) return nullptr;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace orrery::platform {
 
@@ -18,12 +19,26 @@ void freeBlock(void* block) noexcept;
 // exhausted, and the block is then unchanged.
 void* resizeBlock(void* block, std::size_t bytes) noexcept;
 
-// Code page 932 (Shift_JIS as Windows defines it). Both replace `out` on success and
-// return true; on failure (an empty input included) they return false and leave `out`
-// unchanged. Bytes that do not decode become replacement characters and decoding goes
-// on; characters that cannot be encoded become the code page's default character.
+// Code page 932 (Shift_JIS as Windows defines it). Bytes that do not decode become
+// replacement characters and decoding goes on; characters that cannot be encoded become
+// the code page's default character.
+// cp932ToUtf16 replaces `out` on success and returns true; on failure (an empty input
+// included) it returns false and leaves `out` unchanged.
 bool cp932ToUtf16(std::string_view bytes, std::u16string& out);
-bool utf16ToCp932(std::u16string_view text, std::string& out);
+// Writes `text` to `out`, which has room for 2 * text.size() bytes (every code unit
+// gives one or two), so that an answer is converted straight into its block. Returns the
+// bytes written; 0 on failure, an empty input included.
+std::size_t utf16ToCp932(std::u16string_view text, char* out) noexcept;
+// The same into a string: replaces `out` and returns true on success; false, with `out`
+// unchanged, on failure.
+inline bool utf16ToCp932(std::u16string_view text, std::string& out) {
+  std::string bytes(2 * text.size(), '\0');
+  const std::size_t written = utf16ToCp932(text, bytes.data());
+  if (written == 0) return false;
+  bytes.resize(written);
+  out = std::move(bytes);
+  return true;
+}
 // Releases what the conversions keep between calls; called at process detach, so that
 // a host that loads and unloads the module repeatedly loses nothing.
 void releaseCodePage() noexcept;

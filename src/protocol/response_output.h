@@ -25,6 +25,10 @@ class ResponseOutput {
   // owns it. Null, with `block` left as it was, when the output cannot take it over.
   virtual Unit* allocateOver(ScratchMemory::Block&, std::size_t) { return nullptr; }
 
+  // Cuts the room last allocated to its first `units` code units, which stay as they
+  // are: for a response converted into room for the longest it could be.
+  virtual void shrink(std::size_t units) = 0;
+
  protected:
   ~ResponseOutput() = default;
 };
@@ -35,13 +39,15 @@ class StringOutput final : public ResponseOutput<Unit> {
  public:
   explicit StringOutput(std::basic_string<Unit>& target) : target_(target) {}
   Unit* allocate(std::size_t units) override {
-    const std::size_t start = target_.size();
-    target_.resize(start + units);
-    return target_.data() + start;
+    start_ = target_.size();
+    target_.resize(start_ + units);
+    return target_.data() + start_;
   }
+  void shrink(std::size_t units) override { target_.resize(start_ + units); }
 
  private:
   std::basic_string<Unit>& target_;
+  std::size_t start_ = 0;
 };
 
 }  // namespace orrery

@@ -103,6 +103,7 @@ struct OverValuesOutput final : ResponseOutput<Unit> {
     size = units;
     return block = static_cast<Unit*>(std::realloc(taken.bytes.release(), units * sizeof(Unit)));
   }
+  void shrink(std::size_t units) override { size = units; }
   Unit* block = nullptr;
   std::size_t size = 0;
 };

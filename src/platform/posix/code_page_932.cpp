@@ -177,37 +177,31 @@ bool cp932ToUtf16(std::string_view bytes, std::u16string& out) {
   return true;
 }
 
-bool utf16ToCp932(std::u16string_view text, std::string& out) {
-  if (text.empty()) return false;
+std::size_t utf16ToCp932(std::u16string_view text, char* out) noexcept {
   iconv_t cd = kNoDescriptor;
-
-  // Every code unit yields one or two bytes.
-  std::string bytes(text.size() * 2, '\0');
   const char16_t* const units = text.data();
   const std::size_t n = text.size();
+  const std::size_t room = 2 * n;
   std::size_t written = 0;
   for (std::size_t i = 0; i < n;) {
-    for (; i < n && units[i] < 0x80; ++i) bytes[written++] = static_cast<char>(units[i]);
+    for (; i < n && units[i] < 0x80; ++i) out[written++] = static_cast<char>(units[i]);
     // The code page has no character beyond the BMP, and Windows converts one code unit
     // at a time: each half of a pair becomes the default character, as a lone one does.
     // They never reach iconv, which would drop the tag characters (U+E0000 to U+E007F)
     // without a trace.
-    for (; i < n && isSurrogate(units[i]); ++i) bytes[written++] = kDefaultChar;
+    for (; i < n && isSurrogate(units[i]); ++i) out[written++] = kDefaultChar;
     if (i == n) break;
     if (units[i] < 0x80) continue;
     const std::size_t j = unitSegmentEnd(units, n, i);
-    if (cd == kNoDescriptor && (cd = gEncoder.get()) == kNoDescriptor) return false;
-    char* dst = bytes.data() + written;
-    std::size_t dstLeft = bytes.size() - written;
+    if (cd == kNoDescriptor && (cd = gEncoder.get()) == kNoDescriptor) return 0;
+    char* dst = out + written;
+    std::size_t dstLeft = room - written;
     char* in = reinterpret_cast<char*>(const_cast<char16_t*>(units + i));
-    if (!encodeSegment(cd, in, (j - i) * sizeof(char16_t), dst, dstLeft)) return false;
-    written = bytes.size() - dstLeft;
+    if (!encodeSegment(cd, in, (j - i) * sizeof(char16_t), dst, dstLeft)) return 0;
+    written = room - dstLeft;
     i = j;
   }
-  bytes.resize(written);
-  if (bytes.empty()) return false;
-  out = std::move(bytes);
-  return true;
+  return written;
 }
 
 void releaseCodePage() noexcept {

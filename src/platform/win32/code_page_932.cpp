@@ -27,19 +27,13 @@ bool cp932ToUtf16(std::string_view bytes, std::u16string& out) {
   return true;
 }
 
-bool utf16ToCp932(std::u16string_view text, std::string& out) {
-  if (text.empty() || text.size() > INT_MAX) return false;
+std::size_t utf16ToCp932(std::u16string_view text, char* out) noexcept {
+  if (text.empty() || text.size() > INT_MAX / 2) return 0;
   const auto* in = reinterpret_cast<const wchar_t*>(text.data());
   const int inLength = static_cast<int>(text.size());
-  const int needed = WideCharToMultiByte(kCodePage, 0, in, inLength, nullptr, 0, nullptr, nullptr);
-  if (needed <= 0) return false;
-  std::string bytes(static_cast<std::size_t>(needed), '\0');
   const int written =
-      WideCharToMultiByte(kCodePage, 0, in, inLength, bytes.data(), needed, nullptr, nullptr);
-  if (written <= 0) return false;
-  bytes.resize(static_cast<std::size_t>(written));
-  out = std::move(bytes);
-  return true;
+      WideCharToMultiByte(kCodePage, 0, in, inLength, out, 2 * inLength, nullptr, nullptr);
+  return written > 0 ? static_cast<std::size_t>(written) : 0;
 }
 
 // The Win32 conversions keep nothing between calls.
