@@ -49,20 +49,44 @@ bool writeUtf8Response(SaoriRequest& record, ResponseOutput<char>& out, AnswerRo
   return true;
 }
 
+// The UTF-16 response that a Shift_JIS answer is converted from: in a string, or over
+// the Values' block where the record's scratch memory can resize it.
+class Utf16Room final : public ResponseOutput<char16_t> {
+ public:
+  explicit Utf16Room(ScratchMemory* scratch) : scratch_(scratch) {}
+
+  char16_t* allocate(std::size_t units) override {
+    return StringOutput<char16_t>(text_).allocate(units);
+  }
+  char16_t* allocateOver(ScratchMemory::Block& block, std::size_t units) override {
+    if (scratch_ == nullptr || !scratch_->resize(block, units * sizeof(char16_t))) return nullptr;
+    block_ = std::move(block);
+    return reinterpret_cast<char16_t*>(block_.bytes.get());
+  }
+  void shrink(std::size_t) override {}  // always written whole
+
+ private:
+  ScratchMemory* scratch_;
+  Text text_;
+  ScratchMemory::Block block_;
+};
+
 // Code page 932 belongs to the platform, which converts whole texts: the UTF-16
 // response is built first, and the record is released before the conversion. Every code
 // unit gives one or two bytes, so the response is converted straight into room for
 // twice its units, which is then cut to what was written.
-bool writeShiftJisResponse(SaoriRequest& record, ResponseOutput<char>& out) {
-  Text response;
+bool writeShiftJisResponse(SaoriRequest& record, ResponseOutput<char>& out, AnswerRoom from) {
   const std::size_t length = response::length<response::Utf16Texts>(record, kShiftJisTail);
-  response::write<response::Utf16Texts>(record, StringOutput<char16_t>(response).allocate(length),
-                                        kShiftJisTail);
+  Utf16Room utf16(record.scratch());
+  char16_t* response =
+      response::allocateRoom<response::Utf16Texts>(record, utf16, length, kShiftJisTail, from);
+  if (response == nullptr) return false;
+  response::write<response::Utf16Texts>(record, response, kShiftJisTail);
   releaseAnswer(record);
-  char* room = out.allocate(2 * response.size());
+  char* room = out.allocate(2 * length);
   if (room == nullptr) return false;
   // A failed conversion writes nothing: an empty response goes back.
-  out.shrink(platform::utf16ToCp932(response, room));
+  out.shrink(platform::utf16ToCp932(TextView(response, length), room));
   return true;
 }
 
@@ -116,7 +140,7 @@ bool buildResponse8(SaoriRequest& record, ResponseOutput<char>& out, AnswerRoom 
   settleStatus(record);
   const bool utf8 = charsetNamed(record.charset) == RequestCharset::kUtf8;
   record.charset = utf8 ? kUtf8Name : kShiftJisName;
-  return utf8 ? writeUtf8Response(record, out, from) : writeShiftJisResponse(record, out);
+  return utf8 ? writeUtf8Response(record, out, from) : writeShiftJisResponse(record, out, from);
 }
 
 bool buildResponse8(SaoriRequest& record, Bytes& out) {

@@ -17,9 +17,10 @@ class RequestBridge : public IModule {
   virtual bool execute(SaoriRequest& record) = 0;
 
  private:
-  // Where the answer to a request of `requestBytes` takes its room, when the request
-  // offers its raw bytes to its arrays or not (see the .cpp).
-  AnswerRoom answerRoomFor(std::size_t requestBytes, bool offered = false);
+  // Where the answer to a request of `requestBytes` takes its room, given an estimate
+  // of the answer's room and whether the request offers its raw bytes to its arrays
+  // (see the .cpp).
+  AnswerRoom answerRoomFor(std::size_t requestBytes, std::size_t answerBytes, bool offered = false);
 
   // The requests' large arrays, kept between them. They are host blocks, so that an
   // answer can grow over the one that holds its Values.

@@ -34,17 +34,22 @@ ScratchMemory::Block ScratchMemory::take(std::size_t size) {
 ScratchMemory::Block ScratchMemory::takeOffered(std::size_t size) noexcept {
   Block block = std::exchange(offered_, {});
   const std::size_t room = std::exchange(answerRoom_, 0);
-  if (source_.resize != nullptr && room > 0) {
+  if (room > 0) {
     for (const std::size_t bytes : {std::max(room, size), size}) {
-      if (bytes <= block.size) break;
-      if (void* grown = source_.resize(block.bytes.get(), bytes)) {
-        static_cast<void>(block.bytes.release());  // now `grown`
-        return Block{{static_cast<std::byte*>(grown), Release{source_.free}}, bytes};
-      }
+      if (bytes <= block.size || resize(block, bytes)) break;
     }
   }
   if (block.size >= size) return block;
   return {};
+}
+
+bool ScratchMemory::resize(Block& block, std::size_t bytes) noexcept {
+  if (source_.resize == nullptr || block.bytes.get_deleter().free != source_.free) return false;
+  void* resized = source_.resize(block.bytes.get(), bytes);
+  if (resized == nullptr) return false;
+  static_cast<void>(block.bytes.release());  // now `resized`
+  block = Block{{static_cast<std::byte*>(resized), Release{source_.free}}, bytes};
+  return true;
 }
 
 ScratchMemory::Block ScratchMemory::newBlock(std::size_t size, BlockSource source) {

@@ -79,6 +79,10 @@ class ScratchMemory {
   // blocks preferred), freed otherwise.
   void give(Block block) noexcept;
 
+  // Gives `block`, one from this memory's source, room for `bytes`, keeping its
+  // contents; false, with the block unchanged, when the source cannot resize it.
+  bool resize(Block& block, std::size_t bytes) noexcept;
+
   // A block of its own from `source`, not from any kept memory; throws std::bad_alloc
   // when there is no memory left.
   static Block newBlock(std::size_t size, BlockSource source = {});
