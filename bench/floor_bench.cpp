@@ -12,8 +12,12 @@
 // runs in N fresh processes, the two sides taking turns, and each figure is the median
 // of the runs: on a shared machine the speed of a process varies from one to the next.
 //
-// Usage: floor_bench [--entry w|8|both] [--calls N] [--runs N] [--only COMMAND]
+// Entries: requestw, request in UTF-8, and with --entry s or all, request in Shift_JIS
+// (the charset of most hosts).
+//
+// Usage: floor_bench [--entry w|8|s|ws8...|both|all] [--calls N] [--runs N] [--only COMMAND]
 //                    [--max ITEMS]
+#include <iconv.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -29,6 +33,9 @@
 #include "orrery.h"
 
 namespace {
+
+// How the request is sent: requestw, or request with the charset it names.
+enum class Entry { kWide, kUtf8, kShiftJis };
 
 constexpr int kMaxCalls = 16;
 constexpr int kMaxRuns = 15;
@@ -122,9 +129,10 @@ const char* const kCommands[] = {"sort_text", "sort_integer", "unique",
                                  "union",     "make_pair",    "shuffle"};
 
 // The request of `command` with n items per list argument.
-void buildRequest(Sink& out, const char* command, std::size_t n, bool narrow) {
+void buildRequest(Sink& out, const char* command, std::size_t n, Entry entry) {
   out.put("EXECUTE SAORI/1.0\r\n");
-  if (narrow) out.put("Charset: UTF-8\r\n");
+  if (entry == Entry::kUtf8) out.put("Charset: UTF-8\r\n");
+  if (entry == Entry::kShiftJis) out.put("Charset: Shift_JIS\r\n");
   out.put("Argument0: ");
   const bool sort = std::strncmp(command, "sort", 4) == 0;
   out.put(sort ? "sort" : command);
@@ -166,6 +174,22 @@ std::size_t toUtf8(const char16_t* text, std::size_t n, char** out) {
       *p++ = static_cast<char>(0x80 | (u & 0x3F));
     }
   }
+  return static_cast<std::size_t>(p - *out);
+}
+
+// Shift_JIS of text, into a mapping of its own.
+std::size_t toShiftJis(const char16_t* text, std::size_t n, char** out) {
+  char* p = static_cast<char*>(mmap(nullptr, n * 2 + 1, PROT_READ | PROT_WRITE,
+                                    MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0));
+  if (p == MAP_FAILED) std::abort();
+  *out = p;
+  iconv_t cd = iconv_open("CP932", "UTF-16LE");
+  if (cd == reinterpret_cast<iconv_t>(-1)) std::abort();
+  char* in = reinterpret_cast<char*>(const_cast<char16_t*>(text));
+  std::size_t inLeft = n * 2;
+  std::size_t outLeft = n * 2 + 1;
+  if (iconv(cd, &in, &inLeft, &p, &outLeft) == static_cast<std::size_t>(-1)) std::abort();
+  iconv_close(cd);
   return static_cast<std::size_t>(p - *out);
 }
 
@@ -216,15 +240,17 @@ char* floorCall(char* in, std::size_t requestBytes, std::size_t answerBytes, std
 
 // Runs in a fresh process: `calls` calls of the module, or of the floor when
 // answerBytes >= 0.
-ChildReport runChild(const char* command, std::size_t n, bool narrow, int calls, long answerBytes) {
+ChildReport runChild(const char* command, std::size_t n, Entry entry, int calls, long answerBytes) {
   Sink text(n * 2 * 18 + 4096);
-  buildRequest(text, command, n, narrow);
+  buildRequest(text, command, n, entry);
+  const bool narrow = entry != Entry::kWide;
   const char* requestBytesAt = reinterpret_cast<const char*>(text.data());
   std::size_t requestBytes = text.size() * 2;
   long requestLength = static_cast<long>(text.size());
   if (narrow) {
     char* bytes = nullptr;
-    requestBytes = toUtf8(text.data(), text.size(), &bytes);
+    requestBytes = entry == Entry::kUtf8 ? toUtf8(text.data(), text.size(), &bytes)
+                                         : toShiftJis(text.data(), text.size(), &bytes);
     requestBytesAt = bytes;
     requestLength = static_cast<long>(requestBytes);
   }
@@ -264,7 +290,7 @@ ChildReport runChild(const char* command, std::size_t n, bool narrow, int calls,
 }
 
 // Forks a fresh process for one side of a case and reads its report through a pipe.
-bool runSide(const char* command, std::size_t n, bool narrow, int calls, long answerBytes,
+bool runSide(const char* command, std::size_t n, Entry entry, int calls, long answerBytes,
              ChildReport& report) {
   int fds[2];
   if (pipe(fds) != 0) return false;
@@ -272,7 +298,7 @@ bool runSide(const char* command, std::size_t n, bool narrow, int calls, long an
   if (pid < 0) return false;
   if (pid == 0) {
     close(fds[0]);
-    const ChildReport r = runChild(command, n, narrow, calls, answerBytes);
+    const ChildReport r = runChild(command, n, entry, calls, answerBytes);
     const bool written = write(fds[1], &r, sizeof(r)) == static_cast<ssize_t>(sizeof(r));
     _exit(written ? 0 : 1);
   }
@@ -340,9 +366,15 @@ int main(int argc, char** argv) {
   std::printf("%-8s %-13s %8s  %-5s %10s %10s %7s %10s %10s %7s\n", "entry", "command", "items",
               "call", "module ms", "floor ms", "ratio", "mod flt", "floor flt", "ratio");
   int failures = 0;
-  for (const bool narrow : {false, true}) {
-    if ((narrow && entries[0] == 'w') || (!narrow && entries[0] == '8')) continue;
-    const char* entry = narrow ? "request" : "requestw";
+  for (const Entry entry : {Entry::kWide, Entry::kUtf8, Entry::kShiftJis}) {
+    const char own = entry == Entry::kWide ? 'w' : entry == Entry::kUtf8 ? '8' : 's';
+    const bool wanted = std::strcmp(entries, "all") == 0 ||
+                        (std::strcmp(entries, "both") == 0 && entry != Entry::kShiftJis) ||
+                        std::strchr(entries, own) != nullptr;
+    if (!wanted) continue;
+    const char* name = entry == Entry::kWide   ? "requestw"
+                       : entry == Entry::kUtf8 ? "request"
+                                               : "sjis";
     for (const char* command : kCommands) {
       if (only != nullptr && std::strcmp(only, command) != 0) continue;
       for (std::size_t n = 10000; n <= max; n *= 10) {
@@ -352,20 +384,20 @@ int main(int argc, char** argv) {
         for (int run = 0; run < runs && ok; ++run) {
           ChildReport module{};
           ChildReport floor{};
-          ok = runSide(command, n, narrow, calls, -1, module) && module.ok &&
-               runSide(command, n, narrow, calls, module.answerBytes, floor);
+          ok = runSide(command, n, entry, calls, -1, module) && module.ok &&
+               runSide(command, n, entry, calls, module.answerBytes, floor);
           first[0][run] = module.samples[0];
           first[1][run] = floor.samples[0];
           later[0][run] = medianOfLater(module);
           later[1][run] = medianOfLater(floor);
         }
         if (!ok) {
-          std::printf("%-8s %-13s %8zu  failed\n", entry, command, n);
+          std::printf("%-8s %-13s %8zu  failed\n", name, command, n);
           ++failures;
           continue;
         }
-        printRow(entry, command, n, "first", median(first[0], runs), median(first[1], runs));
-        printRow(entry, command, n, "later", median(later[0], runs), median(later[1], runs));
+        printRow(name, command, n, "first", median(first[0], runs), median(first[1], runs));
+        printRow(name, command, n, "later", median(later[0], runs), median(later[1], runs));
       }
     }
   }

@@ -1,5 +1,8 @@
 #include "encoding/charset_bridge.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "encoding/charset_name.h"
 #include "encoding/euc_jp.h"
 #include "encoding/iso2022_jp.h"
@@ -65,16 +68,40 @@ class Utf16Room final : public ResponseOutput<char16_t> {
   }
   void shrink(std::size_t) override {}  // always written whole
 
+  // The block the response was written into, if it took one over.
+  ScratchMemory::Block* block() { return block_.bytes != nullptr ? &block_ : nullptr; }
+
  private:
   ScratchMemory* scratch_;
   Text text_;
   ScratchMemory::Block block_;
 };
 
+// Converts the `length` units at `units` to code page 932 over themselves, a chunk at a
+// time through a small buffer. A chunk's bytes never reach past its own units, so what
+// is yet to be read is never overwritten. Returns the bytes written; 0 on failure.
+std::size_t convertOverItself(char16_t* units, std::size_t length) {
+  constexpr std::size_t kChunk = 4096;
+  char buffer[2 * kChunk];
+  auto* const out = reinterpret_cast<char*>(units);
+  std::size_t written = 0;
+  for (std::size_t i = 0; i < length;) {
+    std::size_t n = std::min(kChunk, length - i);
+    if (i + n < length && units[i + n - 1] >= 0xD800 && units[i + n - 1] <= 0xDBFF) --n;
+    const std::size_t bytes = platform::utf16ToCp932(TextView(units + i, n), buffer);
+    if (bytes == 0) return 0;
+    std::memcpy(out + written, buffer, bytes);
+    written += bytes;
+    i += n;
+  }
+  return written;
+}
+
 // Code page 932 belongs to the platform, which converts whole texts: the UTF-16
 // response is built first, and the record is released before the conversion. Every code
-// unit gives one or two bytes, so the response is converted straight into room for
-// twice its units, which is then cut to what was written.
+// unit gives one or two bytes. A response over the Values' block is converted over
+// itself, and the block, cut to the answer, becomes the answer; another is converted
+// straight into room for twice its units, which is then cut to what was written.
 bool writeShiftJisResponse(SaoriRequest& record, ResponseOutput<char>& out, AnswerRoom from) {
   const std::size_t length = response::length<response::Utf16Texts>(record, kShiftJisTail);
   Utf16Room utf16(record.scratch());
@@ -83,9 +110,16 @@ bool writeShiftJisResponse(SaoriRequest& record, ResponseOutput<char>& out, Answ
   if (response == nullptr) return false;
   response::write<response::Utf16Texts>(record, response, kShiftJisTail);
   releaseAnswer(record);
+  // A failed conversion writes nothing: an empty response goes back.
+  if (ScratchMemory::Block* block = utf16.block()) {
+    const std::size_t bytes = convertOverItself(response, length);
+    if (out.allocateOver(*block, bytes) != nullptr) return true;
+    char* room = out.allocate(bytes);
+    if (room != nullptr) std::memcpy(room, block->bytes.get(), bytes);
+    return room != nullptr;
+  }
   char* room = out.allocate(2 * length);
   if (room == nullptr) return false;
-  // A failed conversion writes nothing: an empty response goes back.
   out.shrink(platform::utf16ToCp932(TextView(response, length), room));
   return true;
 }
