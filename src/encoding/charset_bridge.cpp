@@ -87,7 +87,7 @@ std::size_t convertOverItself(char16_t* units, std::size_t length) {
   std::size_t written = 0;
   for (std::size_t i = 0; i < length;) {
     std::size_t n = std::min(kChunk, length - i);
-    if (i + n < length && units[i + n - 1] >= 0xD800 && units[i + n - 1] <= 0xDBFF) --n;
+    if (i + n < length && isHighSurrogate(units[i + n - 1])) --n;  // a pair stays whole
     const std::size_t bytes = platform::utf16ToCp932(TextView(units + i, n), buffer);
     if (bytes == 0) return 0;
     std::memcpy(out + written, buffer, bytes);
