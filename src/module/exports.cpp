@@ -57,15 +57,12 @@ class ResponseBlock final : public orrery::ResponseOutput<Unit> {
   // Scratch blocks come from the host's allocator too (see RequestBridge), so the one
   // holding the Values can become the answer: its pages are touched already.
   Unit* allocateOver(orrery::ScratchMemory::Block& block, std::size_t units) override {
-    const std::size_t bytes = units * sizeof(Unit);
-    if (block.bytes.get_deleter().free != &orrery::platform::freeBlock) return nullptr;
-    void* grown = orrery::platform::resizeBlock(block.bytes.get(), bytes);
-    if (grown == nullptr) return nullptr;
-    static_cast<void>(block.bytes.release());  // now `grown`
-    block = {};
+    if (!orrery::ScratchMemory::resize(block, units * sizeof(Unit), orrery::kHostBlocks)) {
+      return nullptr;
+    }
     orrery::platform::freeBlock(block_);
     units_ = units;
-    block_ = static_cast<Unit*>(grown);
+    block_ = reinterpret_cast<Unit*>(std::exchange(block, {}).bytes.release());
     return block_;
   }
 

@@ -21,7 +21,7 @@ ScratchMemory::Block ScratchMemory::take(std::size_t size) {
   const std::size_t room = std::exchange(answerRoom_, 0);
   if (room > size) {
     if (void* bytes = source_.allocate(room)) {
-      return Block{{static_cast<std::byte*>(bytes), Release{source_.free}}, room};
+      return owned(bytes, room, source_);
     }
   }
   return newBlock(size, source_);
@@ -43,19 +43,19 @@ ScratchMemory::Block ScratchMemory::takeOffered(std::size_t size) noexcept {
   return {};
 }
 
-bool ScratchMemory::resize(Block& block, std::size_t bytes) noexcept {
-  if (source_.resize == nullptr || block.bytes.get_deleter().free != source_.free) return false;
-  void* resized = source_.resize(block.bytes.get(), bytes);
+bool ScratchMemory::resize(Block& block, std::size_t bytes, BlockSource source) noexcept {
+  if (source.resize == nullptr || block.bytes.get_deleter().free != source.free) return false;
+  void* resized = source.resize(block.bytes.get(), bytes);
   if (resized == nullptr) return false;
   static_cast<void>(block.bytes.release());  // now `resized`
-  block = Block{{static_cast<std::byte*>(resized), Release{source_.free}}, bytes};
+  block = owned(resized, bytes, source);
   return true;
 }
 
 ScratchMemory::Block ScratchMemory::newBlock(std::size_t size, BlockSource source) {
   void* bytes = source.allocate(size);
   if (bytes == nullptr) throw std::bad_alloc();
-  return Block{{static_cast<std::byte*>(bytes), Release{source.free}}, size};
+  return owned(bytes, size, source);
 }
 
 void ScratchMemory::give(Block block) noexcept {

@@ -79,9 +79,11 @@ class ScratchMemory {
   // blocks preferred), freed otherwise.
   void give(Block block) noexcept;
 
-  // Gives `block`, one from this memory's source, room for `bytes`, keeping its
-  // contents; false, with the block unchanged, when the source cannot resize it.
-  bool resize(Block& block, std::size_t bytes) noexcept;
+  // Gives `block`, one from `source` (this memory's unless given), room for `bytes`,
+  // keeping its contents; false, with the block unchanged, when it is another source's
+  // or the source cannot resize it.
+  bool resize(Block& block, std::size_t bytes) noexcept { return resize(block, bytes, source_); }
+  static bool resize(Block& block, std::size_t bytes, BlockSource source) noexcept;
 
   // A block of its own from `source`, not from any kept memory; throws std::bad_alloc
   // when there is no memory left.
@@ -97,6 +99,10 @@ class ScratchMemory {
 
  private:
   Block takeOffered(std::size_t size) noexcept;
+  // `bytes` from `source`, owned.
+  static Block owned(void* bytes, std::size_t size, BlockSource source) noexcept {
+    return Block{{static_cast<std::byte*>(bytes), Release{source.free}}, size};
+  }
 
   BlockSource source_;
   std::size_t answerRoom_ = 0;
