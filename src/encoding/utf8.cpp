@@ -50,11 +50,22 @@ void widenAscii(const unsigned char* in, char16_t* out) {
   }
 }
 
-// The decoding of `bytes`: with kWrite, written to `out`; either way, the number of code
-// units it takes is returned. `complete` becomes false when a malformed or truncated
-// sequence stops it. Runs of ASCII, most of a request, go 16 bytes at a time.
+// The most code units one step of decode writes: a block of ASCII.
+constexpr std::size_t kMostUnitsAStep = 16;
+
+// Bytes of a leading EF BB BF.
+std::size_t byteOrderMarkLength(BytesView bytes) {
+  return bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+}
+
+// Decodes `bytes` from `i` on, stopping once fewer than kMostUnitsAStep of the `room`
+// code units at `out` are left; `i` moves past what was decoded. With kWrite the units
+// are written to `out`; either way their number is returned. `complete` becomes false
+// when a malformed or truncated sequence stops it. Runs of ASCII, most of a request, go
+// 16 bytes at a time.
 template <bool kWrite>
-std::size_t decode(BytesView bytes, char16_t* out, bool& complete) {
+std::size_t decode(BytesView bytes, std::size_t& i, char16_t* out, std::size_t room,
+                   bool& complete) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
   std::size_t k = 0;
@@ -62,10 +73,8 @@ std::size_t decode(BytesView bytes, char16_t* out, bool& complete) {
     if constexpr (kWrite) out[k] = unit;
     ++k;
   };
-  std::size_t i = (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) ? 3 : 0;
-  complete = true;
 
-  while (i < n) {
+  while (i < n && room - k >= kMostUnitsAStep) {
     const unsigned char b = p[i];
     if (b < 0x80) {
       if (n - i >= 16 && asciiBlock(p + i)) {
@@ -129,14 +138,21 @@ std::size_t decode(BytesView bytes, char16_t* out, bool& complete) {
 }  // namespace
 
 bool decodeUtf8(BytesView bytes, Text& text) {
-  // Counted first and sized exactly, then written through a pointer: sizing for the
-  // most units the bytes could give would touch up to three times the memory needed
-  // (Japanese text takes three bytes a character).
+  // Counted first and reserved exactly, then decoded a chunk at a time on the stack and
+  // appended: sizing for the most units the bytes could give would touch up to three
+  // times the memory needed (Japanese text takes three bytes a character), and resizing
+  // would fill with zeros every unit about to be written.
   bool complete = true;
-  const std::size_t units = decode<false>(bytes, nullptr, complete);
-  const std::size_t start = text.size();
-  text.resize(start + units);
-  decode<true>(bytes, text.data() + start, complete);
+  const std::size_t start = byteOrderMarkLength(bytes);
+  std::size_t i = start;
+  const std::size_t units = decode<false>(bytes, i, nullptr, SIZE_MAX, complete);
+  text.reserve(text.size() + units);
+  constexpr std::size_t kChunk = 2048;
+  char16_t chunk[kChunk];
+  complete = true;
+  for (i = start; i < bytes.size() && complete;) {
+    text.append(chunk, decode<true>(bytes, i, chunk, kChunk, complete));
+  }
   return complete;
 }
 

@@ -105,6 +105,12 @@ TEST(DecodeUtf8, StopsAtMalformedOrTruncatedSequences) {
       EXPECT_EQ(text, u"ab");
     }
   }
+
+  // Past the first few thousand units, which are decoded a buffer at a time.
+  const Bytes longAscii(5001, 'a');
+  Text text;
+  EXPECT_FALSE(decodeUtf8("\xEF\xBB\xBF" + longAscii + "\xE3\x81\x82\x80z", text));
+  EXPECT_EQ(text, Text(longAscii.begin(), longAscii.end()) + u"\u3042");
 }
 
 TEST(DecodeUtf8, AppendsToWhatIsThere) {

@@ -61,20 +61,59 @@ constinit CachedDescriptor gEncoder("CP932", kUtf16);
 bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 bool isTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 
-// Converts [in, in + inLeft) with `cd` into `dst`, one replacement for each sequence
+// Decoded code units gather in a chunk on the stack and are appended to the text a chunk
+// at a time. The text is reserved for the most units the bytes can give but never filled
+// first: resizing would write zeros over every unit about to be written, and over the
+// half of the room that Japanese text (two bytes a character) never uses.
+class ChunkedUnits {
+ public:
+  explicit ChunkedUnits(std::u16string& text) : text_(text) {}
+
+  // Room for at least one unit; `left` is set to how many.
+  char16_t* room(std::size_t& left) {
+    if (used_ == kSize) flush();
+    left = kSize - used_;
+    return chunk_ + used_;
+  }
+  void advance(std::size_t units) { used_ += units; }
+  void put(char16_t unit) {
+    std::size_t left;
+    *room(left) = unit;
+    ++used_;
+  }
+  bool empty() const { return used_ == 0; }
+  void flush() {
+    text_.append(chunk_, used_);
+    used_ = 0;
+  }
+
+ private:
+  static constexpr std::size_t kSize = 4096;
+  std::u16string& text_;
+  char16_t chunk_[kSize];
+  std::size_t used_ = 0;
+};
+
+// Converts [in, in + inLeft) with `cd` into `out`, one replacement for each sequence
 // iconv refuses; false when iconv fails for another reason.
-bool decodeSegment(iconv_t cd, char* in, std::size_t inLeft, char*& dst, std::size_t& dstLeft) {
+bool decodeSegment(iconv_t cd, char* in, std::size_t inLeft, ChunkedUnits& out) {
   while (inLeft > 0) {
-    if (iconv(cd, &in, &inLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1)) break;
+    std::size_t units;
+    char* dst = reinterpret_cast<char*>(out.room(units));
+    std::size_t dstLeft = units * sizeof(char16_t);
+    const std::size_t result = iconv(cd, &in, &inLeft, &dst, &dstLeft);
+    out.advance(units - dstLeft / sizeof(char16_t));
+    if (result != static_cast<std::size_t>(-1)) break;
+    if (errno == E2BIG && !out.empty()) {
+      out.flush();
+      continue;
+    }
     if (errno != EILSEQ && errno != EINVAL) return false;
     // An undecodable sequence: one replacement, then go on after it.
     const auto b0 = static_cast<unsigned char>(in[0]);
     const bool pair =
         inLeft >= 2 && isLeadByte(b0) && isTrailByte(static_cast<unsigned char>(in[1]));
-    const char16_t replacement = pair ? kUndefinedPair : kBadByte;
-    std::memcpy(dst, &replacement, sizeof replacement);
-    dst += sizeof replacement;
-    dstLeft -= sizeof replacement;
+    out.put(pair ? kUndefinedPair : kBadByte);
     in += pair ? 2 : 1;
     inLeft -= pair ? 2 : 1;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
@@ -153,25 +192,26 @@ bool cp932ToUtf16(std::string_view bytes, std::u16string& out) {
   if (bytes.empty()) return false;
   iconv_t cd = kNoDescriptor;
 
-  // Each input byte yields at most one code unit.
-  std::u16string text(bytes.size(), u'\0');
+  std::u16string text;
+  text.reserve(bytes.size());  // each byte yields at most one code unit
+  ChunkedUnits units(text);
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
-  char16_t* const first = text.data();
-  std::size_t written = 0;
   for (std::size_t i = 0; i < n;) {
-    for (; i < n && p[i] < 0x80; ++i) first[written++] = p[i];
+    while (i < n && p[i] < 0x80) {
+      std::size_t left;
+      char16_t* dst = units.room(left);
+      std::size_t k = 0;
+      for (; k < left && i < n && p[i] < 0x80; ++k, ++i) dst[k] = p[i];
+      units.advance(k);
+    }
     if (i == n) break;
     const std::size_t j = byteSegmentEnd(p, n, i);
     if (cd == kNoDescriptor && (cd = gDecoder.get()) == kNoDescriptor) return false;
-    char* dst = reinterpret_cast<char*>(first + written);
-    std::size_t dstLeft = (text.size() - written) * sizeof(char16_t);
-    char* in = const_cast<char*>(bytes.data() + i);
-    if (!decodeSegment(cd, in, j - i, dst, dstLeft)) return false;
-    written = text.size() - dstLeft / sizeof(char16_t);
+    if (!decodeSegment(cd, const_cast<char*>(bytes.data() + i), j - i, units)) return false;
     i = j;
   }
-  text.resize(written);
+  units.flush();
   if (text.empty()) return false;
   out = std::move(text);
   return true;
