@@ -78,7 +78,9 @@ TEST(CodePage932, DoubleBytesNextToLongAsciiRuns) {
 // decodes to its piece's decoding repeated, wherever the buffer's edges fall.
 TEST(CodePage932, LongTextsDecodeAsTheirPieces) {
   const std::string pieces[] = {
-      std::string(45, 'x') + "\x95\\\x85\x40" "ab\x82\xA0",
+      std::string(45, 'x') +
+          "\x95\\\x85\x40"
+          "ab\x82\xA0",
       "\x82\xA0\x82\xA2\x02\x95\\\xB1\x85\x40\x01",
   };
   for (const std::string& piece : pieces) {
