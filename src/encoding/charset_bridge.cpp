@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "encoding/charset_name.h"
 #include "encoding/euc_jp.h"
@@ -27,14 +28,6 @@ constexpr TextView kShiftJisTail = u"Charset: Shift_JIS\r\n\r\n";
 
 using Converter = bool (*)(BytesView, Bytes&);
 
-// Values and arguments view the request text, so all of them go together.
-void releaseAnswer(SaoriRequest& record) {
-  record.values = ValueList();
-  Text().swap(record.result);
-  record.arguments.clear();
-  Text().swap(record.rawText);
-}
-
 // The command's texts in UTF-8, for the response writer.
 struct Utf8Texts {
   using Unit = char;
@@ -46,81 +39,81 @@ struct Utf8Texts {
 // copy of the answer exist at any time.
 bool writeUtf8Response(SaoriRequest& record, ResponseOutput<char>& out, AnswerRoom from) {
   const std::size_t length = response::length<Utf8Texts>(record, kUtf8Tail);
-  char* p = response::allocateRoom<Utf8Texts>(record, out, length, kUtf8Tail, from);
+  char* p = response::allocateRoom(record, out, length, kUtf8Tail, from);
   if (p == nullptr) return false;
   response::write<Utf8Texts>(record, p, kUtf8Tail);
   return true;
 }
 
-// The UTF-16 response that a Shift_JIS answer is converted from: in a string, or over
-// the Values' block where the record's scratch memory can resize it.
-class Utf16Room final : public ResponseOutput<char16_t> {
+// The UTF-16 response a chunk at a time, each chunk converted to code page 932 as it
+// fills and appended to the answer, so the UTF-16 response never exists whole. The code
+// page is stateless, so chunks convert as the whole would; a surrogate pair stays whole.
+class Cp932Chunks {
  public:
-  explicit Utf16Room(ScratchMemory* scratch) : scratch_(scratch) {}
+  explicit Cp932Chunks(char* out) : out_(out) {}
 
-  char16_t* allocate(std::size_t units) override {
-    return StringOutput<char16_t>(text_).allocate(units);
+  void put(TextView piece) {
+    while (kUnits - used_ < piece.size()) {
+      std::size_t n = kUnits - used_;
+      if (n > 0 && isHighSurrogate(piece[n - 1])) --n;
+      std::copy_n(piece.data(), n, units_ + used_);
+      used_ += n;
+      piece.remove_prefix(n);
+      flush();
+    }
+    std::copy_n(piece.data(), piece.size(), units_ + used_);  // the piece may be empty
+    used_ += piece.size();
   }
-  char16_t* allocateOver(ScratchMemory::Block& block, std::size_t units) override {
-    if (scratch_ == nullptr || !scratch_->resize(block, units * sizeof(char16_t))) return nullptr;
-    block_ = std::move(block);
-    return reinterpret_cast<char16_t*>(block_.bytes.get());
-  }
-  void shrink(std::size_t) override {}  // always written whole
 
-  // The block the response was written into, if it took one over.
-  ScratchMemory::Block* block() { return block_.bytes != nullptr ? &block_ : nullptr; }
+  // Converts what has gathered; false once a conversion has failed.
+  bool flush() {
+    if (used_ > 0 && !failed_) {
+      const std::size_t bytes = platform::utf16ToCp932(TextView(units_, used_), bytes_);
+      std::memcpy(out_ + written_, bytes_, bytes);
+      written_ += bytes;
+      failed_ = bytes == 0;
+    }
+    used_ = 0;
+    return !failed_;
+  }
+
+  std::size_t written() const { return written_; }
 
  private:
-  ScratchMemory* scratch_;
-  Text text_;
-  ScratchMemory::Block block_;
+  static constexpr std::size_t kUnits = 2048;
+  char* out_;
+  std::size_t written_ = 0;
+  std::size_t used_ = 0;
+  bool failed_ = false;
+  char16_t units_[kUnits];
+  char bytes_[2 * kUnits];  // what the platform converts into: never past the answer
 };
 
-// Converts the `length` units at `units` to code page 932 over themselves, a chunk at a
-// time through a small buffer. A chunk's bytes never reach past its own units, so what
-// is yet to be read is never overwritten. Returns the bytes written; 0 on failure.
-std::size_t convertOverItself(char16_t* units, std::size_t length) {
-  constexpr std::size_t kChunk = 4096;
-  char buffer[2 * kChunk];
-  auto* const out = reinterpret_cast<char*>(units);
-  std::size_t written = 0;
-  for (std::size_t i = 0; i < length;) {
-    std::size_t n = std::min(kChunk, length - i);
-    if (i + n < length && isHighSurrogate(units[i + n - 1])) --n;  // a pair stays whole
-    const std::size_t bytes = platform::utf16ToCp932(TextView(units + i, n), buffer);
-    if (bytes == 0) return 0;
-    std::memcpy(out + written, buffer, bytes);
-    written += bytes;
-    i += n;
+// What the response writer puts its pieces to: a handle, cheap to copy.
+struct Cp932Sink {
+  using Unit = char16_t;
+  Cp932Chunks* chunks;
+  void ascii(TextView piece) { chunks->put(piece); }
+  void text(TextView piece) { chunks->put(piece); }
+  void name(const response::LineName<char16_t>& name) {
+    chunks->put(TextView(name.data(), name.size()));
   }
-  return written;
-}
+};
 
-// Code page 932 belongs to the platform, which converts whole texts: the UTF-16
-// response is built first, and the record is released before the conversion. Every code
-// unit gives one or two bytes. A response over the Values' block is converted over
-// itself, and the block, cut to the answer, becomes the answer; another is converted
-// straight into room for twice its units, which is then cut to what was written.
+// Code page 932 belongs to the platform. Every code unit gives one or two bytes, so the
+// answer takes room for two each and is cut to what was written. Over the Values' block
+// that is safe too: a line's bytes, at most two per code unit, stay behind the Values
+// still to be read, as a UTF-16 response would.
 bool writeShiftJisResponse(SaoriRequest& record, ResponseOutput<char>& out, AnswerRoom from) {
-  const std::size_t length = response::length<response::Utf16Texts>(record, kShiftJisTail);
-  Utf16Room utf16(record.scratch());
-  char16_t* response =
-      response::allocateRoom<response::Utf16Texts>(record, utf16, length, kShiftJisTail, from);
-  if (response == nullptr) return false;
-  response::write<response::Utf16Texts>(record, response, kShiftJisTail);
-  releaseAnswer(record);
-  // A failed conversion writes nothing: an empty response goes back.
-  if (ScratchMemory::Block* block = utf16.block()) {
-    const std::size_t bytes = convertOverItself(response, length);
-    if (out.allocateOver(*block, bytes) != nullptr) return true;
-    char* room = out.allocate(bytes);
-    if (room != nullptr) std::memcpy(room, block->bytes.get(), bytes);
-    return room != nullptr;
-  }
-  char* room = out.allocate(2 * length);
+  const std::size_t units = response::length<response::Utf16Texts>(record, kShiftJisTail);
+  if (units > std::numeric_limits<std::size_t>::max() / 2) return false;
+  char* room = response::allocateRoom(record, out, 2 * units, kShiftJisTail, from);
   if (room == nullptr) return false;
-  out.shrink(platform::utf16ToCp932(TextView(response, length), room));
+  Cp932Chunks chunks(room);
+  Cp932Sink sink{&chunks};
+  response::emit(record, kShiftJisTail, sink);
+  // A failed conversion writes nothing: an empty response goes back.
+  out.shrink(chunks.flush() ? chunks.written() : 0);
   return true;
 }
 

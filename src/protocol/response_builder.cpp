@@ -21,7 +21,7 @@ char16_t* writeResponse(const SaoriRequest& record, char16_t* out) {
 bool buildResponse(SaoriRequest& record, ResponseOutput<char16_t>& out, AnswerRoom from) {
   settleStatus(record);
   const std::size_t length = responseLength(record);
-  char16_t* room = allocateRoom<Utf16Texts>(record, out, length, {}, from);
+  char16_t* room = allocateRoom(record, out, length, {}, from);
   if (room == nullptr) return false;
   writeResponse(record, room);
   return true;

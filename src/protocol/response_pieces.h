@@ -73,6 +73,7 @@ class LineName {
   }
 
   std::size_t size() const { return kSize - first_; }
+  const Unit* data() const { return buffer_ + first_; }
 
   // Writes the name to `out` and returns the end. A name is at least 10 code units and
   // up to 16 for indexes of up to seven digits, so two overlapping fixed moves copy it.
@@ -128,11 +129,12 @@ inline std::size_t valueLinesOverhead(std::size_t count) {
   return total;
 }
 
-// The Value lines, each but the first after the line end of the line before it.
-template <typename Codec, bool kPairs, typename Texts>
-typename Codec::Unit* writeValues(const Texts& texts, std::size_t count,
-                                  typename Codec::Unit* out) {
-  LineName<typename Codec::Unit> name;
+// The Value lines, each but the first after the line end of the line before it, to
+// `sink` (see emit), which is taken and given back by value: a pointer to write through
+// then stays in a register for the whole loop.
+template <bool kPairs, typename Texts, typename Sink>
+Sink emitValues(const Texts& texts, std::size_t count, Sink sink) {
+  LineName<typename Sink::Unit> name;
   for (std::size_t i = 0; i < count; ++i, name.increment()) {
     // Values often view their texts in another order than they were sent (sorted or
     // shuffled items), so fetch a few ahead of the copy.
@@ -141,15 +143,45 @@ typename Codec::Unit* writeValues(const Texts& texts, std::size_t count,
     const TextView first = texts.first(i);
     TextView second;
     if constexpr (kPairs) second = texts.second(i);
-    out = name.putTo(out);
-    out = Codec::write(first, out);
+    sink.name(name);
+    sink.text(first);
     if constexpr (kPairs) {
-      out = Codec::write(kPairSeparatorText, out);
-      out = Codec::write(second, out);
+      sink.text(kPairSeparatorText);
+      sink.text(second);
     }
   }
-  return out;
+  return sink;
 }
+
+// The whole response, then `tail`, in order, to `sink`: a small copyable type with
+// `Unit`, `ascii(TextView)` for the protocol's own pieces, `text(TextView)` for the
+// command's texts and `name(const LineName<Unit>&)` for the name of a Value line.
+template <typename Sink>
+void emit(const SaoriRequest& record, TextView tail, Sink& sink) {
+  sink.ascii(kProtocol);
+  sink.ascii(statusText(record.status));
+  if (record.status == SaoriRequest::kOk) {
+    sink.ascii(kResultPrefix);
+    sink.text(record.result);
+    const ValueList& values = record.values;
+    values.visitTexts([&](const auto& texts) {
+      sink = values.holdsPairs() ? emitValues<true>(texts, values.size(), sink)
+                                 : emitValues<false>(texts, values.size(), sink);
+    });
+    sink.ascii(kLineEnd);
+  }
+  sink.ascii(tail);
+}
+
+// Writes to a pointer, the command's texts through `Codec`.
+template <typename Codec>
+struct PointerSink {
+  using Unit = typename Codec::Unit;
+  Unit* out;
+  void ascii(TextView piece) { out = putAscii(out, piece); }
+  void text(TextView piece) { out = Codec::write(piece, out); }
+  void name(const LineName<Unit>& name) { out = name.putTo(out); }
+};
 
 // Code units of the whole response through `Codec`, followed by the ASCII `tail`.
 template <typename Codec>
@@ -176,19 +208,9 @@ std::size_t length(const SaoriRequest& record, TextView tail = {}) {
 template <typename Codec>
 typename Codec::Unit* write(const SaoriRequest& record, typename Codec::Unit* out,
                             TextView tail = {}) {
-  out = putAscii(out, kProtocol);
-  out = putAscii(out, statusText(record.status));
-  if (record.status == SaoriRequest::kOk) {
-    out = putAscii(out, kResultPrefix);
-    out = Codec::write(record.result, out);
-    const ValueList& values = record.values;
-    out = values.visitTexts([&](const auto& texts) {
-      return values.holdsPairs() ? writeValues<Codec, true>(texts, values.size(), out)
-                                 : writeValues<Codec, false>(texts, values.size(), out);
-    });
-    out = putAscii(out, kLineEnd);
-  }
-  return putAscii(out, tail);
+  PointerSink<Codec> sink{out};
+  emit(record, tail, sink);
+  return sink.out;
 }
 
 // True when the writer, reading each value before writing its line, never overtakes a
@@ -206,14 +228,13 @@ constexpr bool valuesStayAhead(std::size_t entryBytes, std::size_t tailUnits) {
          firstLine + end >= entryBytes + kAlignment;
 }
 
-// Room for a response of `length` code units through `Codec`, ending in `tail`: when
+// Room for a response of `length` code units, ending in `tail`: when
 // `from` asks for it and `out` can, the block that holds the Values, which then move to
 // its end (their pages are touched already, where a fresh block's are not on a first
 // request); else a fresh block. Null when there is no room.
-template <typename Codec>
-typename Codec::Unit* allocateRoom(SaoriRequest& record, ResponseOutput<typename Codec::Unit>& out,
-                                   std::size_t length, TextView tail, AnswerRoom from) {
-  using Unit = typename Codec::Unit;
+template <typename Unit>
+Unit* allocateRoom(SaoriRequest& record, ResponseOutput<Unit>& out, std::size_t length,
+                   TextView tail, AnswerRoom from) {
   ValueList& values = record.values;
   if (from == AnswerRoom::kOverValues && record.status == SaoriRequest::kOk && !values.empty() &&
       valuesStayAhead<Unit>(values.entryBytes(), tail.size())) {
