@@ -151,6 +151,25 @@ bool asciiBlock(const unsigned char* p) {
   return (v & 0x8080808080808080u) == 0;
 }
 
+// The length of the ASCII run at `p`, up to `most` bytes, found a word at a time.
+std::size_t asciiRunLength(const unsigned char* p, std::size_t most) {
+  std::size_t k = 0;
+  while (most - k >= 8 && asciiBlock(p + k)) k += 8;
+  while (k < most && p[k] < 0x80) ++k;
+  return k;
+}
+
+// The same for code units, four at a time.
+std::size_t asciiRunLength(const char16_t* p, std::size_t most) {
+  std::size_t k = 0;
+  for (std::uint64_t v; most - k >= 4; k += 4) {
+    std::memcpy(&v, p + k, 8);
+    if ((v & 0xFF80FF80FF80FF80u) != 0) break;
+  }
+  while (k < most && p[k] < 0x80) ++k;
+  return k;
+}
+
 // The end of the segment for iconv that starts at `i` (not ASCII): it takes in every
 // ASCII run shorter than kShortestCopiedRun, up to the first longer one or the end. The
 // first byte of a run may be the trail of a double byte, so it always stays in the
@@ -201,9 +220,10 @@ bool cp932ToUtf16(std::string_view bytes, std::u16string& out) {
     while (i < n && p[i] < 0x80) {
       std::size_t left;
       char16_t* dst = units.room(left);
-      std::size_t k = 0;
-      for (; k < left && i < n && p[i] < 0x80; ++k, ++i) dst[k] = p[i];
+      const std::size_t k = asciiRunLength(p + i, std::min(left, n - i));
+      for (std::size_t m = 0; m < k; ++m) dst[m] = p[i + m];  // a counted loop vectorizes
       units.advance(k);
+      i += k;
     }
     if (i == n) break;
     const std::size_t j = byteSegmentEnd(p, n, i);
@@ -224,7 +244,10 @@ std::size_t utf16ToCp932(std::u16string_view text, char* out) noexcept {
   const std::size_t room = 2 * n;
   std::size_t written = 0;
   for (std::size_t i = 0; i < n;) {
-    for (; i < n && units[i] < 0x80; ++i) out[written++] = static_cast<char>(units[i]);
+    const std::size_t k = asciiRunLength(units + i, n - i);
+    for (std::size_t m = 0; m < k; ++m) out[written + m] = static_cast<char>(units[i + m]);
+    written += k;
+    i += k;
     // The code page has no character beyond the BMP, and Windows converts one code unit
     // at a time: each half of a pair becomes the default character, as a lone one does.
     // They never reach iconv, which would drop the tag characters (U+E0000 to U+E007F)
