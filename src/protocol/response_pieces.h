@@ -228,10 +228,10 @@ constexpr bool valuesStayAhead(std::size_t entryBytes, std::size_t tailUnits) {
          firstLine + end >= entryBytes + kAlignment;
 }
 
-// Room for a response of `length` code units, ending in `tail`: when
-// `from` asks for it and `out` can, the block that holds the Values, which then move to
-// its end (their pages are touched already, where a fresh block's are not on a first
-// request); else a fresh block. Null when there is no room.
+// Room for a response of `length` code units, ending in `tail`: when `from` asks for it
+// and `out` can, the block that holds the Values, which then move to its end (their
+// pages are touched already, where a fresh block's are not on a first request); else a
+// fresh block. Null when there is no room.
 template <typename Unit>
 Unit* allocateRoom(SaoriRequest& record, ResponseOutput<Unit>& out, std::size_t length,
                    TextView tail, AnswerRoom from) {

@@ -104,7 +104,7 @@ bool decodeSegment(iconv_t cd, char* in, std::size_t inLeft, ChunkedUnits& out) 
     const std::size_t result = iconv(cd, &in, &inLeft, &dst, &dstLeft);
     out.advance(units - dstLeft / sizeof(char16_t));
     if (result != static_cast<std::size_t>(-1)) break;
-    if (errno == E2BIG && !out.empty()) {
+    if (errno == E2BIG && !out.empty()) {  // the chunk is full
       out.flush();
       continue;
     }
