@@ -74,21 +74,26 @@ TEST(CodePage932, DoubleBytesNextToLongAsciiRuns) {
   for (const auto& c : cases) expectRoundTrip(c.name, c.bytes, c.text);
 }
 
-// Decoding goes through a buffer of a few thousand units: a text many times that long
-// decodes to its piece's decoding repeated, wherever the buffer's edges fall.
+// Decoding goes a few thousand units at a time: a text many times that long decodes to
+// its piece's decoding repeated, wherever the edges fall.
 TEST(CodePage932, LongTextsDecodeAsTheirPieces) {
   const std::string pieces[] = {
       std::string(45, 'x') +
           "\x95\\\x85\x40"
           "ab\x82\xA0",
       "\x82\xA0\x82\xA2\x02\x95\\\xB1\x85\x40\x01",
+      [] {  // double bytes alone, long past a piece
+        std::string run;
+        for (int i = 0; i < 2100; ++i) run += "\x82\xA0";
+        return run;
+      }(),
   };
   for (const std::string& piece : pieces) {
     std::u16string one;
     ASSERT_TRUE(platform::cp932ToUtf16(piece, one));
     std::string bytes;
     std::u16string expected;
-    for (int i = 0; i < 3000; ++i) bytes += piece, expected += one;
+    while (bytes.size() < 40000) bytes += piece, expected += one;
     std::u16string text;
     ASSERT_TRUE(platform::cp932ToUtf16(bytes, text));
     EXPECT_TRUE(text == expected) << piece.size();
