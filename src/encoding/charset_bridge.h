@@ -36,9 +36,7 @@ bool fromWide(TextView text, unsigned codePage, Bytes& bytes);
 // line, encoded in the response charset. Rewrites record.charset to that charset
 // ("UTF-8" for a value that charsetNamed reads as UTF-8, "Shift_JIS" for every other
 // value). A failed encoding gives an empty response. False only when the room could
-// not be had. A Shift_JIS answer releases the record's texts on the way. `from`
-// says where a UTF-8 answer takes its room, or the UTF-16 response that a Shift_JIS
-// answer is converted from.
+// not be had. `from` says where the answer takes its room.
 bool buildResponse8(SaoriRequest& record, ResponseOutput<char>& out,
                     AnswerRoom from = AnswerRoom::kFresh);
 // The same, appended to `out` (empty when called); always true.

@@ -59,9 +59,8 @@ bool RequestBridge::requestw(Text in, ResponseOutput<char16_t>& out) {
 }
 
 // Once decoded, the raw bytes are offered to the request's arrays, which grow over them
-// and become the room of the answer: of a UTF-8 answer, written straight into it, or of
-// the UTF-16 response that other answers are converted from, which takes up to two
-// bytes for each byte of the request.
+// and become the room of the answer, written straight into it: a UTF-8 answer, or a
+// Shift_JIS one, which takes room for two bytes per code unit of its UTF-16 form.
 bool RequestBridge::request(RequestBytes in, ResponseOutput<char>& out) {
   const BytesView bytes = viewOf(in);
   const RequestCharset charset = requestCharset(bytes);

@@ -151,20 +151,16 @@ bool asciiBlock(const unsigned char* p) {
   return (v & 0x8080808080808080u) == 0;
 }
 
-// The length of the ASCII run at `p`, up to `most` bytes, found a word at a time.
-std::size_t asciiRunLength(const unsigned char* p, std::size_t most) {
+// The length of the ASCII run at `p`, up to `most` bytes or code units, found a word
+// (8 bytes) at a time: a unit is ASCII when none of the bits the mask keeps is set.
+template <typename Unit>
+std::size_t asciiRunLength(const Unit* p, std::size_t most) {
+  constexpr std::size_t kPerWord = sizeof(std::uint64_t) / sizeof(Unit);
+  constexpr std::uint64_t kNotAscii = sizeof(Unit) == 1 ? 0x8080808080808080u : 0xFF80FF80FF80FF80u;
   std::size_t k = 0;
-  while (most - k >= 8 && asciiBlock(p + k)) k += 8;
-  while (k < most && p[k] < 0x80) ++k;
-  return k;
-}
-
-// The same for code units, four at a time.
-std::size_t asciiRunLength(const char16_t* p, std::size_t most) {
-  std::size_t k = 0;
-  for (std::uint64_t v; most - k >= 4; k += 4) {
-    std::memcpy(&v, p + k, 8);
-    if ((v & 0xFF80FF80FF80FF80u) != 0) break;
+  for (std::uint64_t v; most - k >= kPerWord; k += kPerWord) {
+    std::memcpy(&v, p + k, sizeof v);
+    if ((v & kNotAscii) != 0) break;
   }
   while (k < most && p[k] < 0x80) ++k;
   return k;

@@ -9,8 +9,8 @@ namespace orrery::platform {
 namespace {
 
 constexpr UINT kCodePage = 932;
-
-}  // namespace
+// The most bytes converted at once through the stack.
+constexpr int kPiece = 4096;
 
 // A byte below 0x40 is a character of its own, never half of a double byte: the place
 // after it is where the text may be cut into pieces that convert as the whole would.
@@ -19,10 +19,9 @@ bool endsCharacter(char b) { return static_cast<unsigned char>(b) < 0x40; }
 // Converts [p, p + n) and appends it to `text`; false on failure.
 bool appendConverted(const char* p, std::size_t n, std::u16string& text) {
   const int inLength = static_cast<int>(n);
-  constexpr int kChunk = 4096;
-  if (inLength <= kChunk) {  // on the stack: each byte gives at most one code unit
-    wchar_t chunk[kChunk];
-    const int written = MultiByteToWideChar(kCodePage, 0, p, inLength, chunk, kChunk);
+  if (inLength <= kPiece) {  // on the stack: each byte gives at most one code unit
+    wchar_t chunk[kPiece];
+    const int written = MultiByteToWideChar(kCodePage, 0, p, inLength, chunk, kPiece);
     if (written <= 0) return false;
     text.append(reinterpret_cast<const char16_t*>(chunk), static_cast<std::size_t>(written));
     return true;
@@ -38,6 +37,8 @@ bool appendConverted(const char* p, std::size_t n, std::u16string& text) {
   return true;
 }
 
+}  // namespace
+
 // Flags 0 and no default-character arguments: the code page's own replacement and
 // default characters stand for what does not map. The text is converted a piece of up
 // to 4,096 bytes at a time into room reserved for it, never filled first, and each byte
@@ -49,9 +50,9 @@ bool cp932ToUtf16(std::string_view bytes, std::u16string& out) {
   const char* const p = bytes.data();
   const std::size_t n = bytes.size();
   for (std::size_t i = 0; i < n;) {
-    // The piece ends after the last cutting place within 4,096 bytes, or else after the
+    // The piece ends after the last cutting place within kPiece bytes, or else after the
     // first one beyond (a long run of double bytes), or at the end.
-    std::size_t end = std::min(n, i + 4096);
+    std::size_t end = std::min(n, i + kPiece);
     if (end < n) {
       std::size_t cut = end;
       while (cut > i && !endsCharacter(p[cut - 1])) --cut;
