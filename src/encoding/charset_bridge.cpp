@@ -171,7 +171,7 @@ bool buildResponse8(SaoriRequest& record, ResponseOutput<char>& out, AnswerRoom 
 }
 
 bool buildResponse8(SaoriRequest& record, Bytes& out) {
-  StringOutput<char> appended(out);
+  StringOutput<Bytes> appended(out);
   return buildResponse8(record, appended);
 }
 

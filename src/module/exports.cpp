@@ -2,6 +2,7 @@
 // object and hands back a fresh block; nothing ever unwinds into the host.
 #include <algorithm>
 #include <bit>
+#include <type_traits>
 #include <utility>
 
 #include "module/module_instance.h"
@@ -26,11 +27,15 @@ std::size_t requestLength(orrery_block h, const long* len) {
   return static_cast<std::size_t>(*len);
 }
 
+// The module's string of a unit: bytes, or text.
+template <typename Unit>
+using StringOf = std::conditional_t<sizeof(Unit) == 1, Bytes, Text>;
+
 // Copied in one pass, with no zero-fill before it.
 template <typename Unit>
-std::basic_string<Unit> copyBlock(orrery_block h, std::size_t units) {
+StringOf<Unit> copyBlock(orrery_block h, std::size_t units) {
   if (units == 0) return {};
-  std::basic_string<Unit> in(static_cast<const Unit*>(static_cast<const void*>(h)), units);
+  StringOf<Unit> in(static_cast<const Unit*>(static_cast<const void*>(h)), units);
   if constexpr (sizeof(Unit) == 2 && std::endian::native == std::endian::big) {
     for (Unit& u : in) u = static_cast<Unit>((u >> 8) | (u << 8));  // blocks are little-endian
   }

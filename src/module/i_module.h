@@ -45,11 +45,11 @@ class IModule {
   // The same from a copy of `in`, or with the response in a string, empty when called.
   bool request(BytesView in, ResponseOutput<char>& out) { return request(requestBytes(in), out); }
   bool requestw(Text in, Text& out) {
-    StringOutput<char16_t> appended(out);
+    StringOutput<Text> appended(out);
     return requestw(std::move(in), appended);
   }
   bool request(BytesView in, Bytes& out) {
-    StringOutput<char> appended(out);
+    StringOutput<Bytes> appended(out);
     return request(requestBytes(in), appended);
   }
 

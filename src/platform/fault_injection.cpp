@@ -9,6 +9,7 @@ std::uint64_t gFailAt = 0;
 bool gAllLater = false;
 bool gFailed = false;
 FreeHook gFreeHook = nullptr;
+std::int64_t gBulkRegions = 0;
 
 }  // namespace
 
@@ -29,6 +30,10 @@ bool allocationFails() noexcept {
 std::uint64_t allocationsCounted() noexcept { return gCounted; }
 
 bool failureHappened() noexcept { return gFailed; }
+
+void countBulkRegion(int change) noexcept { gBulkRegions += change; }
+
+std::int64_t liveBulkRegions() noexcept { return gBulkRegions; }
 
 void setFreeHook(FreeHook hook) noexcept { gFreeHook = hook; }
 

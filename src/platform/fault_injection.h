@@ -20,6 +20,11 @@ std::uint64_t allocationsCounted() noexcept;
 // True when the armed allocation has been reached (and failed) since it was armed.
 bool failureHappened() noexcept;
 
+// Bulk regions (allocateBulk) not yet returned, so that a test sees a leaked one as it
+// sees a leak of operator new; changed by the bulk functions alone.
+void countBulkRegion(int change) noexcept;
+std::int64_t liveBulkRegions() noexcept;
+
 // Called by freeBlock for every non-null block before it is freed. A hook that returns
 // true has taken the block over, and freeBlock leaves it alone. Null removes the hook.
 using FreeHook = bool (*)(void* block);

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <utility>
 
+#include "protocol/text.h"
+
 namespace orrery::platform {
 
 // Host memory blocks: GlobalAlloc(GMEM_FIXED) / GlobalFree on Windows, malloc / free
@@ -24,7 +26,7 @@ void* resizeBlock(void* block, std::size_t bytes) noexcept;
 // the code page's default character.
 // cp932ToUtf16 replaces `out` on success and returns true; on failure (an empty input
 // included) it returns false and leaves `out` unchanged.
-bool cp932ToUtf16(std::string_view bytes, std::u16string& out);
+bool cp932ToUtf16(std::string_view bytes, Text& out);
 // Writes `text` to `out`, which has room for 2 * text.size() bytes (every code unit
 // gives one or two), so that an answer is converted straight into its block. Returns the
 // bytes written; 0 on failure, an empty input included.

@@ -31,7 +31,7 @@ bool buildResponse(SaoriRequest& record, Text& out, std::size_t tailRoom) {
   settleStatus(record);
   const std::size_t length = responseLength(record);
   out.reserve(out.size() + length + tailRoom);
-  StringOutput<char16_t> appended(out);
+  StringOutput<Text> appended(out);
   writeResponse(record, appended.allocate(length));
   return true;
 }

@@ -33,11 +33,12 @@ class ResponseOutput {
   ~ResponseOutput() = default;
 };
 
-// A response appended to a string, for callers that want it as text.
-template <typename Unit>
-class StringOutput final : public ResponseOutput<Unit> {
+// A response appended to a string (Text or Bytes), for callers that want it as text.
+template <typename String>
+class StringOutput final : public ResponseOutput<typename String::value_type> {
  public:
-  explicit StringOutput(std::basic_string<Unit>& target) : target_(target) {}
+  using Unit = typename String::value_type;
+  explicit StringOutput(String& target) : target_(target) {}
   Unit* allocate(std::size_t units) override {
     start_ = target_.size();
     target_.resize(start_ + units);
@@ -46,7 +47,7 @@ class StringOutput final : public ResponseOutput<Unit> {
   void shrink(std::size_t units) override { target_.resize(start_ + units); }
 
  private:
-  std::basic_string<Unit>& target_;
+  String& target_;
   std::size_t start_ = 0;
 };
 

@@ -4,9 +4,11 @@
 #include <string>
 #include <string_view>
 
+#include "protocol/text_allocator.h"
+
 namespace orrery {
 
-using Text = std::u16string;
+using Text = std::basic_string<char16_t, std::char_traits<char16_t>, TextAllocator<char16_t>>;
 using TextView = std::u16string_view;
 using Bytes = std::string;
 using BytesView = std::string_view;

@@ -44,8 +44,13 @@ Charset fromCore(RequestCharset charset) { return static_cast<Charset>(charset);
 
 void appendUtf8(std::u16string_view text, std::string& out) { orrery::encodeUtf8(text, out); }
 
+// The tools hold their texts in std::u16string; the core's texts have an allocator of
+// their own, so decoded text is appended across.
 bool decodeUtf8(std::string_view bytes, std::u16string& out) {
-  return orrery::decodeUtf8(bytes, out);
+  Text text;
+  const bool whole = orrery::decodeUtf8(bytes, text);
+  out.append(text);
+  return whole;
 }
 
 char* writeUtf8Unit(char16_t unit, char* out) { return orrery::writeUtf8(TextView(&unit, 1), out); }
@@ -77,7 +82,10 @@ bool toShiftJis(std::u16string_view text, std::string& out) {
 }
 
 bool fromShiftJis(std::string_view bytes, std::u16string& out) {
-  return platform::cp932ToUtf16(bytes, out);
+  Text text;
+  if (!platform::cp932ToUtf16(bytes, text)) return false;
+  out.assign(text);
+  return true;
 }
 
 void eucJpToShiftJis(std::string_view bytes, std::string& out) {

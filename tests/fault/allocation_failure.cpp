@@ -128,6 +128,8 @@ std::vector<RequestCase> representativeRequests() {
       "-3\x02"
       "7\x02"
       "7";
+  std::string large;  // more than a megabyte once decoded: its text is a bulk region
+  for (int i = 0; i < 60000; ++i) large += "item" + std::to_string((i * 7919) % 100000) + "\x02";
   return {
       {"version query", true, "GET Version SAORI/1.0\r\n\r\n"},
       {"no closing empty line", true, "EXECUTE SAORI/1.0\r\nArgument0: sort\r\n"},
@@ -159,6 +161,9 @@ std::vector<RequestCase> representativeRequests() {
                 "kiwi\x02"
                 "apple"})},
       {"symmetric_difference", true, execute({"symmetric_difference", list, "kiwi"})},
+      {"large request", true, execute({"sort", large})},
+      {"large Shift_JIS request", false, execute({"sort", large})},
+      {"large UTF-8 request", false, execute({"sort", large}, "Charset: UTF-8\r\n")},
       {"empty 8-bit request", false, ""},
       {"Shift_JIS request", false,
        execute({"sort",

@@ -46,7 +46,7 @@ constexpr std::size_t kPlain = 0;
 
 }  // namespace
 
-std::int64_t liveAllocations() { return gLive; }
+std::int64_t liveAllocations() { return gLive + platform::faults::liveBulkRegions(); }
 void throwForeignExceptions(bool foreign) { gForeign = foreign; }
 
 }  // namespace orrery::test

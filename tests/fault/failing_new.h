@@ -5,7 +5,7 @@
 
 namespace orrery::test {
 
-// Allocations made through operator new and not yet deleted.
+// Allocations made through operator new, and bulk regions, not yet given back.
 std::int64_t liveAllocations();
 
 // When set, the armed allocation throws an exception that is no std::exception at all,

@@ -15,7 +15,7 @@ struct DecodeCase {
 
 void expectDecodes(const DecodeCase& c) {
   SCOPED_TRACE(c.name);
-  std::u16string text;
+  Text text;
   EXPECT_TRUE(platform::cp932ToUtf16(c.bytes, text));
   EXPECT_EQ(text, c.text);
 }
@@ -23,7 +23,7 @@ void expectDecodes(const DecodeCase& c) {
 // `bytes` decodes to `text`, and `text` encodes back to `bytes`.
 void expectRoundTrip(const char* name, std::string_view bytes, std::u16string_view text) {
   SCOPED_TRACE(name);
-  std::u16string decoded;
+  Text decoded;
   EXPECT_TRUE(platform::cp932ToUtf16(bytes, decoded));
   EXPECT_EQ(decoded, text);
   std::string encoded;
@@ -51,11 +51,11 @@ TEST(CodePage932, DecodesAndEncodesShiftJis) {
 // ASCII range must stay whole next to such a run, on either side and at either end.
 TEST(CodePage932, DoubleBytesNextToLongAsciiRuns) {
   const std::string run(40, 'x');
-  const std::u16string wideRun(run.begin(), run.end());
+  const Text wideRun(run.begin(), run.end());
   const struct {
     const char* name;
     std::string bytes;
-    std::u16string text;
+    Text text;
   } cases[] = {
       {"trail 0x5C then a run", "\x95\\" + run, u"表" + wideRun},
       {"run then trail 0x7E", run + "\x83~", wideRun + u"ミ"},
@@ -89,19 +89,19 @@ TEST(CodePage932, LongTextsDecodeAsTheirPieces) {
       }(),
   };
   for (const std::string& piece : pieces) {
-    std::u16string one;
+    Text one;
     ASSERT_TRUE(platform::cp932ToUtf16(piece, one));
     std::string bytes;
-    std::u16string expected;
+    Text expected;
     while (bytes.size() < 40000) bytes += piece, expected += one;
-    std::u16string text;
+    Text text;
     ASSERT_TRUE(platform::cp932ToUtf16(bytes, text));
     EXPECT_TRUE(text == expected) << piece.size();
   }
 }
 
 TEST(CodePage932, EmptyInputFailsAndLeavesTheOutput) {
-  std::u16string text = u"kept";
+  Text text = u"kept";
   std::string bytes = "kept";
   EXPECT_FALSE(platform::cp932ToUtf16("", text));
   EXPECT_FALSE(platform::utf16ToCp932(u"", bytes));

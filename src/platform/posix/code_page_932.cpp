@@ -67,7 +67,7 @@ bool isTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; 
 // half of the room that Japanese text (two bytes a character) never uses.
 class ChunkedUnits {
  public:
-  explicit ChunkedUnits(std::u16string& text) : text_(text) {}
+  explicit ChunkedUnits(Text& text) : text_(text) {}
 
   // Room for at least one unit; `left` is set to how many.
   char16_t* room(std::size_t& left) {
@@ -89,7 +89,7 @@ class ChunkedUnits {
 
  private:
   static constexpr std::size_t kSize = 4096;
-  std::u16string& text_;
+  Text& text_;
   char16_t chunk_[kSize];
   std::size_t used_ = 0;
 };
@@ -203,11 +203,11 @@ std::size_t unitSegmentEnd(const char16_t* p, std::size_t n, std::size_t j) {
 
 // ASCII maps to itself both ways in this code page, so runs of it are copied here and
 // only the rest goes through iconv, whose cost per character is many times a copy's.
-bool cp932ToUtf16(std::string_view bytes, std::u16string& out) {
+bool cp932ToUtf16(std::string_view bytes, Text& out) {
   if (bytes.empty()) return false;
   iconv_t cd = kNoDescriptor;
 
-  std::u16string text;
+  Text text;
   text.reserve(bytes.size());  // each byte yields at most one code unit
   ChunkedUnits units(text);
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());

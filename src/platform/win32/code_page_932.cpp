@@ -17,7 +17,7 @@ constexpr int kPiece = 4096;
 bool endsCharacter(char b) { return static_cast<unsigned char>(b) < 0x40; }
 
 // Converts [p, p + n) and appends it to `text`; false on failure.
-bool appendConverted(const char* p, std::size_t n, std::u16string& text) {
+bool appendConverted(const char* p, std::size_t n, Text& text) {
   const int inLength = static_cast<int>(n);
   if (inLength <= kPiece) {  // on the stack: each byte gives at most one code unit
     wchar_t chunk[kPiece];
@@ -43,9 +43,9 @@ bool appendConverted(const char* p, std::size_t n, std::u16string& text) {
 // default characters stand for what does not map. The text is converted a piece of up
 // to 4,096 bytes at a time into room reserved for it, never filled first, and each byte
 // is converted once: sizing the text exactly would take a measuring pass of its own.
-bool cp932ToUtf16(std::string_view bytes, std::u16string& out) {
+bool cp932ToUtf16(std::string_view bytes, Text& out) {
   if (bytes.empty() || bytes.size() > INT_MAX) return false;
-  std::u16string text;
+  Text text;
   text.reserve(bytes.size());
   const char* const p = bytes.data();
   const std::size_t n = bytes.size();
