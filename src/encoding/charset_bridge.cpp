@@ -103,11 +103,12 @@ struct Cp932Sink {
 // Code page 932 belongs to the platform. Every code unit gives one or two bytes, so the
 // answer takes room for two each and is cut to what was written. Over the Values' block
 // that is safe too: a line's bytes, at most two per code unit, stay behind the Values
-// still to be read, as a UTF-16 response would.
+// still to be read, as a UTF-16 response would. Large Values move aside instead, so
+// that the end of the room, which mostly stays unwritten, is not touched for them.
 bool writeShiftJisResponse(SaoriRequest& record, ResponseOutput<char>& out, AnswerRoom from) {
   const std::size_t units = response::length<response::Utf16Texts>(record, kShiftJisTail);
   if (units > std::numeric_limits<std::size_t>::max() / 2) return false;
-  char* room = response::allocateRoom(record, out, 2 * units, kShiftJisTail, from);
+  char* room = response::allocateRoom(record, out, 2 * units, kShiftJisTail, from, true);
   if (room == nullptr) return false;
   Cp932Chunks chunks(room);
   Cp932Sink sink{&chunks};

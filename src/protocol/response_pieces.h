@@ -231,16 +231,20 @@ constexpr bool valuesStayAhead(std::size_t entryBytes, std::size_t tailUnits) {
 // Room for a response of `length` code units, ending in `tail`: when `from` asks for it
 // and `out` can, the block that holds the Values, which then move to its end (their
 // pages are touched already, where a fresh block's are not on a first request); else a
-// fresh block. Null when there is no room.
+// fresh block. Null when there is no room. `bound` says that `length` only bounds the
+// response, whose end then may stay untouched: large Values move aside (see moveInto).
 template <typename Unit>
 Unit* allocateRoom(SaoriRequest& record, ResponseOutput<Unit>& out, std::size_t length,
-                   TextView tail, AnswerRoom from) {
+                   TextView tail, AnswerRoom from, bool bound = false) {
   ValueList& values = record.values;
   if (from == AnswerRoom::kOverValues && record.status == SaoriRequest::kOk && !values.empty() &&
       valuesStayAhead<Unit>(values.entryBytes(), tail.size())) {
-    std::byte* room = values.moveInto(length * sizeof(Unit), [&](ScratchMemory::Block& block) {
-      return reinterpret_cast<std::byte*>(out.allocateOver(block, length));
-    });
+    std::byte* room = values.moveInto(
+        length * sizeof(Unit),
+        [&](ScratchMemory::Block& block) {
+          return reinterpret_cast<std::byte*>(out.allocateOver(block, length));
+        },
+        bound);
     if (room != nullptr) return reinterpret_cast<Unit*>(room);
   }
   return out.allocate(length);

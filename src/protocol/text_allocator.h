@@ -12,10 +12,20 @@
 
 namespace orrery {
 
+// The size from which a buffer of the module's own goes to bulk memory: from half a
+// huge page, its zero-fill costs less than the faults of plain pages it replaces.
+inline constexpr std::size_t kBulkBytes = std::size_t{1} << 20;
+
+// Bulk memory owned, returned whole when released.
+struct BulkRelease {
+  std::size_t bytes = 0;
+  void operator()(std::byte* region) const noexcept { platform::freeBulk(region, bytes); }
+};
+using BulkRegion = std::unique_ptr<std::byte[], BulkRelease>;
+
 template <typename T>
 struct TextAllocator {
   using value_type = T;
-  static constexpr std::size_t kBulkBytes = std::size_t{1} << 20;
 
   TextAllocator() noexcept = default;
   template <typename U>

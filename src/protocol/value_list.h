@@ -46,6 +46,7 @@ class ValueList {
       base_ = std::exchange(other.base_, nullptr);
       baseBytes_ = std::exchange(other.baseBytes_, 0);
       copies_ = std::move(other.copies_);
+      aside_ = std::move(other.aside_);
       copiesSize_ = std::exchange(other.copiesSize_, 0);
       copiesCapacity_ = std::exchange(other.copiesCapacity_, 0);
     }
@@ -201,10 +202,12 @@ class ValueList {
   // Moves the values (the first parts of pairs) to the end of `bytes` bytes of room
   // made from the block that holds them: `grow(block)` either takes the block over and
   // returns the start of that room, or returns null and leaves it. The values are then
-  // read from their new place, which the list no longer owns. Returns the room, or
-  // null when the list has no such block or `grow` declined it.
+  // read from their new place, which the list no longer owns. With `aside`, for room
+  // whose end a writer may never reach, values of kBulkBytes and more go to bulk memory
+  // of the list's own instead, so that the end's pages are not touched for them alone.
+  // Returns the room, or null when the list has no such block or `grow` declined it.
   template <typename Grow>
-  std::byte* moveInto(std::size_t bytes, Grow&& grow) {
+  std::byte* moveInto(std::size_t bytes, Grow&& grow, bool aside = false) {
     std::byte* room = nullptr;
     withArrays([&](auto& firsts, auto&) {
       using Entry = std::remove_pointer_t<decltype(firsts.data())>;
@@ -213,8 +216,11 @@ class ValueList {
       ScratchMemory::Block block = firsts.releaseBlock();
       if (block.bytes != nullptr && used <= bytes) room = grow(block);
       if (room == nullptr) return firsts.adopt(std::move(block));
-      std::byte* at = room + ((bytes - used) & ~(alignof(Entry) - 1));
-      std::memmove(at, room, used);
+      std::byte* at = aside && used >= kBulkBytes ? copyAside(room, used) : nullptr;
+      if (at == nullptr) {  // also without bulk memory: the end of the room serves
+        at = room + ((bytes - used) & ~(alignof(Entry) - 1));
+        std::memmove(at, room, used);
+      }
       firsts.adopt(ScratchMemory::Block{{at, ScratchRelease{nullptr}}, used});
     });
     return room;
@@ -233,6 +239,7 @@ class ValueList {
     room_ = 0;
     nextChunk_ = kFirstChunk;
     copies_.reset();
+    aside_.reset();
     copiesSize_ = 0;
     copiesCapacity_ = 0;
   }
@@ -247,6 +254,14 @@ class ValueList {
   }
 
  private:
+  // A copy of `used` bytes at `from` in bulk memory that the list keeps; null without
+  // the memory.
+  std::byte* copyAside(const std::byte* from, std::size_t used) noexcept {
+    aside_ = BulkRegion(static_cast<std::byte*>(platform::allocateBulk(used)), BulkRelease{used});
+    if (aside_ != nullptr) std::memcpy(aside_.get(), from, used);
+    return aside_.get();
+  }
+
   // A packed value: offset and length in code units, into the base or, with kCopied
   // set in the length, into the copies.
   struct PackedValue {
@@ -362,6 +377,7 @@ class ValueList {
   const char16_t* base_ = nullptr;
   std::size_t baseBytes_ = 0;
   std::unique_ptr<char16_t[]> copies_;
+  BulkRegion aside_;  // the values, when moveInto put them aside
   std::size_t copiesSize_ = 0;
   std::size_t copiesCapacity_ = 0;
 };
