@@ -3,7 +3,6 @@
 // in, the response block copied out and released. The export file is linked into each
 // fuzz program, so a fuzz run exercises the very boundary code the library ships.
 #include <cstring>
-#include <type_traits>
 
 #include "fuzz_support.h"
 #include "orrery.h"
@@ -21,15 +20,14 @@ inline void ensureLoaded() {
 }
 
 template <typename Unit, typename Export>
-std::conditional_t<sizeof(Unit) == 1, Bytes, Text> callExport(Export entry,
-                                                              std::basic_string_view<Unit> in) {
+StringOf<Unit> callExport(Export entry, std::basic_string_view<Unit> in) {
   void* block = platform::allocateBlock(in.size() * sizeof(Unit));
   FUZZ_CHECK(block != nullptr);
   if (!in.empty()) std::memcpy(block, in.data(), in.size() * sizeof(Unit));
   long length = static_cast<long>(in.size());
   void* response = entry(static_cast<orrery_block>(block), &length);
   FUZZ_CHECK(response != nullptr && length >= 0);
-  std::conditional_t<sizeof(Unit) == 1, Bytes, Text> out(static_cast<std::size_t>(length), Unit{});
+  StringOf<Unit> out(static_cast<std::size_t>(length), Unit{});
   if (length > 0) std::memcpy(out.data(), response, out.size() * sizeof(Unit));
   platform::freeBlock(response);
   return out;

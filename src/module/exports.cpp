@@ -2,7 +2,6 @@
 // object and hands back a fresh block; nothing ever unwinds into the host.
 #include <algorithm>
 #include <bit>
-#include <type_traits>
 #include <utility>
 
 #include "module/module_instance.h"
@@ -13,6 +12,7 @@ namespace {
 
 using orrery::Bytes;
 using orrery::BytesView;
+using orrery::StringOf;
 using orrery::Text;
 using orrery::TextView;
 
@@ -26,10 +26,6 @@ std::size_t requestLength(orrery_block h, const long* len) {
   if (h == nullptr || len == nullptr || *len <= 0) return 0;
   return static_cast<std::size_t>(*len);
 }
-
-// The module's string of a unit: bytes, or text.
-template <typename Unit>
-using StringOf = std::conditional_t<sizeof(Unit) == 1, Bytes, Text>;
 
 // Copied in one pass, with no zero-fill before it.
 template <typename Unit>

@@ -1,8 +1,8 @@
 #pragma once
-// The allocator of the module's texts. A text of a megabyte or more, in practice the
-// UTF-16 copy of a large request, lives in bulk memory (platform/bulk_memory.h), whose
-// large pages fault once where plain ones fault hundreds of times; smaller texts come
-// from the heap as usual.
+// The module's own large buffers in bulk memory (platform/bulk_memory.h), whose large
+// pages fault once where plain ones fault hundreds of times: the allocator of its texts,
+// which puts there a text of a megabyte or more (in practice the UTF-16 copy of a large
+// request) and takes smaller ones from the heap as usual, and regions held directly.
 #include <cstddef>
 #include <limits>
 #include <memory>

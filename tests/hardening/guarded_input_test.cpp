@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <type_traits>
 #include <vector>
 
 #include "commands/framework/exceptions.h"
@@ -32,7 +31,7 @@ template <typename Unit, typename Check>
 void forEachGuardedPrefix(std::basic_string_view<Unit> units, Check check) {
   for (std::size_t n = 0; n <= units.size(); ++n) {
     SCOPED_TRACE("prefix of " + std::to_string(n) + " units");
-    const std::conditional_t<sizeof(Unit) == 1, Bytes, Text> ordinary(units.substr(0, n));
+    const StringOf<Unit> ordinary(units.substr(0, n));
     GuardedBuffer buffer(n * sizeof(Unit));
     ASSERT_TRUE(buffer.ok());
     check(guardedCopy<Unit>(buffer, units.substr(0, n)), ordinary);
