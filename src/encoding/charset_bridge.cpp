@@ -31,6 +31,7 @@ using Converter = bool (*)(BytesView, Bytes&);
 // The command's texts in UTF-8, for the response writer.
 struct Utf8Texts {
   using Unit = char;
+  static constexpr bool kReadsTexts = true;
   static std::size_t length(TextView text) { return utf8Length(text); }
   static char* write(TextView text, char* out) { return writeUtf8(text, out); }
 };

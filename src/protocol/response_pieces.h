@@ -5,8 +5,9 @@
 // writes it, so a writer never goes back and forth per piece. The record's status must
 // be settled first.
 //
-// A codec is a type with `Unit`, `length(TextView)` (code units of the encoded text) and
-// `write(TextView, Unit*)` (returns the end of what it wrote).
+// A codec is a type with `Unit`, `length(TextView)` (code units of the encoded text),
+// `write(TextView, Unit*)` (returns the end of what it wrote) and `kReadsTexts` (whether
+// `length` reads the text rather than only its size).
 #include <cstring>
 
 #include "protocol/prefetch.h"
@@ -45,6 +46,7 @@ inline TextView statusText(std::int32_t status) {
 // The command's texts as they are, for the UTF-16 response.
 struct Utf16Texts {
   using Unit = char16_t;
+  static constexpr bool kReadsTexts = false;
   static std::size_t length(TextView text) { return text.size(); }
   static char16_t* write(TextView text, char16_t* out) { return putUnits(out, text); }
 };
@@ -193,7 +195,14 @@ std::size_t length(const SaoriRequest& record, TextView tail = {}) {
            valueLinesOverhead(values.size());
   const std::size_t count = values.size();
   return values.visitTexts([&](const auto& texts) {
-    for (std::size_t i = 0; i < count; ++i) total += Codec::length(texts.first(i));
+    for (std::size_t i = 0; i < count; ++i) {
+      // A codec that reads the texts to measure them reads them in the values' order.
+      if constexpr (Codec::kReadsTexts) {
+        if (i + kPrefetchDistance < count)
+          prefetchForRead(texts.first(i + kPrefetchDistance).data());
+      }
+      total += Codec::length(texts.first(i));
+    }
     if (values.holdsPairs()) {
       for (std::size_t i = 0; i < count; ++i) {
         total += Codec::length(kPairSeparatorText) + Codec::length(texts.second(i));
