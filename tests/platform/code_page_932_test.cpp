@@ -2,6 +2,13 @@
 
 #include "platform/platform.h"
 
+#ifndef _WIN32
+#include <iconv.h>
+
+#include <bit>
+#include <cerrno>
+#endif
+
 namespace orrery {
 namespace {
 
@@ -153,6 +160,80 @@ TEST(CodePage932, PosixReplacementRules) {
       {"undefined single byte", "a\xFDz"sv, u"a\uFFFDz"sv},
   };
   for (const DecodeCase& c : cases) expectDecodes(c);
+}
+
+// iconv over the whole input, each refused sequence replaced by `replace`, which returns
+// the bytes it takes.
+template <typename Out, typename Replace>
+Out throughIconv(const char* to, const char* from, const void* in, std::size_t bytes,
+                 Replace replace) {
+  const iconv_t cd = iconv_open(to, from);
+  Out out;
+  char* src = static_cast<char*>(const_cast<void*>(in));
+  while (bytes > 0) {
+    typename Out::value_type chunk[64];
+    char* dst = reinterpret_cast<char*>(chunk);
+    std::size_t left = sizeof(chunk);
+    const std::size_t result = iconv(cd, &src, &bytes, &dst, &left);
+    out.append(chunk, (sizeof(chunk) - left) / sizeof(chunk[0]));
+    if (result != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
+    const std::size_t taken = replace(src, bytes, out);
+    src += taken;
+    bytes -= taken;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  iconv_close(cd);
+  return out;
+}
+
+constexpr const char* kUtf16 = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
+
+Text decodedByIconv(std::string_view bytes) {
+  return throughIconv<Text>(kUtf16, "CP932", bytes.data(), bytes.size(),
+                            [](const char* p, std::size_t left, Text& out) -> std::size_t {
+                              const auto lead = static_cast<unsigned char>(p[0]);
+                              const auto trail = left >= 2 ? static_cast<unsigned char>(p[1]) : 0;
+                              const bool pair = ((lead >= 0x81 && lead <= 0x9F) || lead >= 0xE0) &&
+                                                lead <= 0xFC && trail >= 0x40 && trail <= 0xFC &&
+                                                trail != 0x7F;
+                              out += pair ? u'\x30FB' : u'\xFFFD';
+                              return pair ? 2 : 1;
+                            });
+}
+
+// Every character learnt once, then read from what was learnt: both times exactly what
+// iconv over the whole text gives, with the same replacements. Each byte from 0x80 up
+// is tried before every byte and at the end, and every code unit from 0x80 up but the
+// surrogates is encoded.
+TEST(CodePage932, EveryCharacterConvertsAsIconvDoes) {
+  for (int pass = 0; pass < 2; ++pass) {
+    SCOPED_TRACE(pass);
+    int wrong = 0;
+    for (int lead = 0x80; lead <= 0xFF && wrong < 5; ++lead) {
+      for (int next = 0; next <= 0x100 && wrong < 5; ++next) {
+        std::string bytes = "a" + std::string(1, static_cast<char>(lead));
+        if (next < 0x100) bytes += {static_cast<char>(next), 'z'};
+        Text text;
+        EXPECT_TRUE(platform::cp932ToUtf16(bytes, text));
+        if (text != decodedByIconv(bytes)) {
+          ADD_FAILURE() << "decoding " << lead << " " << next;
+          ++wrong;
+        }
+      }
+    }
+    std::u16string units;
+    for (char32_t u = 0x80; u <= 0xFFFF; ++u) {
+      if (u < 0xD800 || u > 0xDFFF) units += static_cast<char16_t>(u);
+    }
+    std::string encoded;
+    EXPECT_TRUE(platform::utf16ToCp932(units, encoded));
+    EXPECT_TRUE(encoded ==
+                throughIconv<std::string>("CP932", kUtf16, units.data(), units.size() * 2,
+                                          [](const char*, std::size_t, std::string& out) {
+                                            out += '?';
+                                            return sizeof(char16_t);
+                                          }));
+  }
 }
 #endif
 

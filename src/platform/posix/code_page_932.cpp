@@ -60,6 +60,104 @@ constinit CachedDescriptor gEncoder("CP932", kUtf16);
 
 bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 bool isTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+bool isSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
+
+constexpr std::size_t kFailed = static_cast<std::size_t>(-1);
+
+// One call of iconv on one character: its result (kFailed, with errno set, on failure),
+// the bytes it took and the bytes it wrote. The shift state is reset after it.
+struct Conversion {
+  std::size_t result;
+  std::size_t consumed;
+  std::size_t produced;  // bytes of output
+};
+Conversion convertOnce(iconv_t cd, const void* in, std::size_t inBytes, void* out,
+                       std::size_t outBytes) {
+  char* src = static_cast<char*>(const_cast<void*>(in));
+  char* dst = static_cast<char*>(out);
+  std::size_t srcLeft = inBytes;
+  std::size_t dstLeft = outBytes;
+  const std::size_t result = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+  const int error = errno;
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);  // a failure may leave a state behind
+  errno = error;
+  return {result, inBytes - srcLeft, outBytes - dstLeft};
+}
+
+// What iconv makes of each character, learnt the first time the character is met and
+// kept while the module is mapped (the answer never changes): a call into iconv costs as
+// much as converting a few dozen characters, and a text uses a few thousand at most. The code page
+// is stateless, so a character converts alone as it does among others. A learnt entry is never 0,
+// which marks one not learnt yet; kAsIs marks one that does not fit an entry (more than one unit,
+// say), which then goes through iconv every time. The tables lie in zeroed memory, so only the
+// pages of characters met are ever touched.
+constexpr std::uint32_t kAsIs = 0xFFFFFFFF;
+
+// A byte from 0x80 up read alone: a character, a lead byte, or neither.
+enum ByteKind : std::uint32_t { kSingle = 1, kLead = 2, kInvalid = 3 };
+std::uint32_t gBytes[128];
+// A lead byte from 0x80 up followed by any byte: the unit, and the bytes taken (1 when
+// only the lead byte is replaced) above it.
+std::uint32_t gPairs[128 * 256];
+// A code unit from 0x80 up: its one or two bytes, the first in the high half when there
+// are two; the default character for a unit without a form.
+std::uint16_t gForms[0x10000];
+constexpr std::uint16_t kFormAsIs = 0xFFFF;  // FF never leads a double byte
+
+std::uint32_t entry(char16_t unit, std::uint32_t bytes) { return bytes << 16 | unit; }
+
+// Learns the lead or single byte b; 0 when iconv cannot be opened.
+std::uint32_t learnByte(unsigned char b) {
+  const iconv_t cd = gDecoder.get();
+  if (cd == kNoDescriptor) return 0;
+  char16_t units[2];
+  const Conversion c = convertOnce(cd, &b, 1, units, sizeof(units));
+  std::uint32_t kind = kAsIs;
+  if (c.result != kFailed && c.consumed == 1 && c.produced == sizeof(char16_t)) {
+    kind = entry(units[0], kSingle);
+  } else if (c.result == kFailed && errno == EINVAL) {
+    kind = kLead;
+  } else if (c.result == kFailed && errno == EILSEQ) {
+    kind = kInvalid;
+  }
+  return gBytes[b - 0x80] = kind;
+}
+
+// Learns the lead byte b followed by t; 0 when iconv cannot be opened. A pair iconv
+// refuses is replaced the way Windows does (U+30FB) when both bytes lie in the code
+// page's lead and trail ranges; otherwise only the lead byte is replaced (U+FFFD).
+std::uint32_t learnPair(unsigned char b, unsigned char t) {
+  const iconv_t cd = gDecoder.get();
+  if (cd == kNoDescriptor) return 0;
+  const unsigned char pair[2] = {b, t};
+  char16_t units[2];
+  const Conversion c = convertOnce(cd, pair, 2, units, sizeof(units));
+  std::uint32_t learnt = kAsIs;
+  if (c.result != kFailed && c.consumed == 2 && c.produced == sizeof(char16_t)) {
+    learnt = entry(units[0], 2);
+  } else if (c.result == kFailed && c.consumed == 0 && errno == EILSEQ) {
+    learnt = isLeadByte(b) && isTrailByte(t) ? entry(kUndefinedPair, 2) : entry(kBadByte, 1);
+  }
+  return gPairs[(b - 0x80) * 256 + t] = learnt;
+}
+
+// Learns the form of `unit`; 0 when iconv cannot be opened.
+std::uint16_t learnForm(char16_t unit) {
+  const iconv_t cd = gEncoder.get();
+  if (cd == kNoDescriptor) return 0;
+  unsigned char bytes[4];
+  const Conversion c = convertOnce(cd, &unit, sizeof(unit), bytes, sizeof(bytes));
+  std::uint16_t form = kFormAsIs;
+  if (c.result == kFailed && errno == EILSEQ) {
+    form = static_cast<unsigned char>(kDefaultChar);
+  } else if (c.result != kFailed && c.produced == 1 && bytes[0] != 0) {
+    form = bytes[0];
+  } else if (c.result != kFailed && c.produced == 2 && bytes[0] != 0 &&
+             !(bytes[0] == 0xFF && bytes[1] == 0xFF)) {
+    form = static_cast<std::uint16_t>(bytes[0] << 8 | bytes[1]);
+  }
+  return gForms[unit] = form;
+}
 
 // Decoded code units gather in a chunk on the stack and are appended to the text a chunk
 // at a time. The text is reserved for the most units the bytes can give but never filled
@@ -69,9 +167,9 @@ class ChunkedUnits {
  public:
   explicit ChunkedUnits(Text& text) : text_(text) {}
 
-  // Room for at least one unit; `left` is set to how many.
+  // Room for at least two units; `left` is set to how many.
   char16_t* room(std::size_t& left) {
-    if (used_ == kSize) flush();
+    if (kSize - used_ < 2) flush();
     left = kSize - used_;
     return chunk_ + used_;
   }
@@ -81,7 +179,6 @@ class ChunkedUnits {
     *room(left) = unit;
     ++used_;
   }
-  bool empty() const { return used_ == 0; }
   void flush() {
     text_.append(chunk_, used_);
     used_ = 0;
@@ -94,61 +191,48 @@ class ChunkedUnits {
   std::size_t used_ = 0;
 };
 
-// Converts [in, in + inLeft) with `cd` into `out`, one replacement for each sequence
-// iconv refuses; false when iconv fails for another reason.
-bool decodeSegment(iconv_t cd, char* in, std::size_t inLeft, ChunkedUnits& out) {
-  while (inLeft > 0) {
-    std::size_t units;
-    char* dst = reinterpret_cast<char*>(out.room(units));
-    std::size_t dstLeft = units * sizeof(char16_t);
-    const std::size_t result = iconv(cd, &in, &inLeft, &dst, &dstLeft);
-    out.advance(units - dstLeft / sizeof(char16_t));
-    if (result != static_cast<std::size_t>(-1)) break;
-    if (errno == E2BIG && !out.empty()) {  // the chunk is full
-      out.flush();
-      continue;
-    }
-    if (errno != EILSEQ && errno != EINVAL) return false;
-    // An undecodable sequence: one replacement, then go on after it.
-    const auto b0 = static_cast<unsigned char>(in[0]);
-    const bool pair =
-        inLeft >= 2 && isLeadByte(b0) && isTrailByte(static_cast<unsigned char>(in[1]));
+// The character at p[i], not ASCII, through iconv as it comes; the bytes it takes, 0 when
+// iconv fails for a reason other than the input.
+std::size_t decodeAsIs(const unsigned char* p, std::size_t n, std::size_t i, ChunkedUnits& out) {
+  const iconv_t cd = gDecoder.get();
+  if (cd == kNoDescriptor) return 0;
+  std::size_t left;
+  char16_t* dst = out.room(left);
+  const Conversion c =
+      convertOnce(cd, p + i, std::min<std::size_t>(2, n - i), dst, 2 * sizeof(char16_t));
+  if (c.consumed > 0) {
+    out.advance(c.produced / sizeof(char16_t));
+    return c.consumed;
+  }
+  if (c.result != kFailed || (errno != EILSEQ && errno != EINVAL)) return 0;
+  const bool pair = n - i >= 2 && isLeadByte(p[i]) && isTrailByte(p[i + 1]);
+  out.put(pair ? kUndefinedPair : kBadByte);
+  return pair ? 2 : 1;
+}
+
+// The character at p[i], not ASCII, into `out`; the bytes it takes, 0 on failure.
+std::size_t decodeCharacter(const unsigned char* p, std::size_t n, std::size_t i,
+                            ChunkedUnits& out) {
+  const unsigned char b = p[i];
+  std::uint32_t kind = gBytes[b - 0x80];
+  if (kind == 0 && (kind = learnByte(b)) == 0) return 0;
+  if (kind == kInvalid) {
+    const bool pair = n - i >= 2 && isLeadByte(b) && isTrailByte(p[i + 1]);
     out.put(pair ? kUndefinedPair : kBadByte);
-    in += pair ? 2 : 1;
-    inLeft -= pair ? 2 : 1;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    return pair ? 2 : 1;
   }
-  return true;
-}
-
-bool isSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
-
-// Converts [in, in + inLeft), which holds no surrogates, with `cd` into `dst`, one
-// default character for each code unit iconv refuses; false when iconv fails for another
-// reason.
-bool encodeSegment(iconv_t cd, char* in, std::size_t inLeft, char*& dst, std::size_t& dstLeft) {
-  while (inLeft > 0) {
-    if (iconv(cd, &in, &inLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1)) break;
-    if (errno != EILSEQ && errno != EINVAL) return false;
-    *dst++ = kDefaultChar;
-    --dstLeft;
-    in += sizeof(char16_t);
-    inLeft -= sizeof(char16_t);
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  if (kind == kLead && n - i == 1) {  // cut short by the end
+    out.put(kBadByte);
+    return 1;
   }
-  return true;
-}
-
-// A call into iconv costs about as much as converting a few dozen characters, so only
-// ASCII runs at least this long are copied on their own; shorter ones (the separators
-// between short Japanese items) go through iconv with their neighbours.
-constexpr std::size_t kShortestCopiedRun = 32;
-
-// True when all 8 bytes at `p` are ASCII.
-bool asciiBlock(const unsigned char* p) {
-  std::uint64_t v;
-  std::memcpy(&v, p, 8);
-  return (v & 0x8080808080808080u) == 0;
+  std::uint32_t learnt = kind;
+  if (kind == kLead) {
+    learnt = gPairs[(b - 0x80) * 256 + p[i + 1]];
+    if (learnt == 0 && (learnt = learnPair(b, p[i + 1])) == 0) return 0;
+  }
+  if (learnt == kAsIs) return decodeAsIs(p, n, i, out);
+  out.put(static_cast<char16_t>(learnt));
+  return learnt >> 16;
 }
 
 // The length of the ASCII run at `p`, up to `most` bytes or code units, found a word
@@ -166,47 +250,36 @@ std::size_t asciiRunLength(const Unit* p, std::size_t most) {
   return k;
 }
 
-// The end of the segment for iconv that starts at `i` (not ASCII): it takes in every
-// ASCII run shorter than kShortestCopiedRun, up to the first longer one or the end. The
-// first byte of a run may be the trail of a double byte, so it always stays in the
-// segment; the bytes after it start characters of their own. Long runs are found by
-// whole words of ASCII, which Japanese text almost never holds, so the double bytes are
-// not walked one by one.
-std::size_t byteSegmentEnd(const unsigned char* p, std::size_t n, std::size_t i) {
-  std::size_t j = i;
-  for (;;) {
-    while (n - j >= 8 && !asciiBlock(p + j)) j += 8;
-    if (n - j < 8) return n;  // a short tail goes with the segment
-    std::size_t start = j;
-    while (start > i && p[start - 1] < 0x80) --start;
-    std::size_t end = j + 8;
-    while (end < n && end - start <= kShortestCopiedRun && p[end] < 0x80) ++end;
-    if (end == n || end - start > kShortestCopiedRun) return start + 1;
-    j = end;
+// The form of `unit`, neither ASCII nor a surrogate, written at `out`, which has room
+// for `room` bytes; the bytes written, kFailed when iconv fails for a reason other than
+// the input.
+std::size_t encodeCharacter(char16_t unit, char* out, std::size_t room) {
+  std::uint16_t form = gForms[unit];
+  if (form == 0 && (form = learnForm(unit)) == 0) return kFailed;
+  if (form == kFormAsIs) {
+    const iconv_t cd = gEncoder.get();
+    if (cd == kNoDescriptor) return kFailed;
+    const Conversion c = convertOnce(cd, &unit, sizeof(unit), out, room);
+    if (c.result != kFailed) return c.produced;
+    if (errno != EILSEQ && errno != EINVAL) return kFailed;
+    *out = kDefaultChar;
+    return 1;
   }
-}
-
-// The same for code units, where a segment also ends at a surrogate.
-std::size_t unitSegmentEnd(const char16_t* p, std::size_t n, std::size_t j) {
-  for (;;) {
-    while (j < n && p[j] >= 0x80 && !isSurrogate(p[j])) ++j;
-    if (j == n || isSurrogate(p[j])) return j;
-    const std::size_t limit = std::min(n, j + kShortestCopiedRun);
-    std::size_t run = j;
-    while (run < limit && p[run] < 0x80) ++run;
-    if (run == n || run == j + kShortestCopiedRun) return j;
-    j = run;
+  if (form < 0x100) {
+    *out = static_cast<char>(form);
+    return 1;
   }
+  out[0] = static_cast<char>(form >> 8);
+  out[1] = static_cast<char>(form & 0xFF);
+  return 2;
 }
 
 }  // namespace
 
-// ASCII maps to itself both ways in this code page, so runs of it are copied here and
-// only the rest goes through iconv, whose cost per character is many times a copy's.
+// ASCII maps to itself both ways in this code page, so runs of it are copied here; the
+// rest goes a character at a time through what iconv has taught (see gBytes).
 bool cp932ToUtf16(std::string_view bytes, Text& out) {
   if (bytes.empty()) return false;
-  iconv_t cd = kNoDescriptor;
-
   Text text;
   text.reserve(bytes.size());  // each byte yields at most one code unit
   ChunkedUnits units(text);
@@ -221,11 +294,9 @@ bool cp932ToUtf16(std::string_view bytes, Text& out) {
       units.advance(k);
       i += k;
     }
-    if (i == n) break;
-    const std::size_t j = byteSegmentEnd(p, n, i);
-    if (cd == kNoDescriptor && (cd = gDecoder.get()) == kNoDescriptor) return false;
-    if (!decodeSegment(cd, const_cast<char*>(bytes.data() + i), j - i, units)) return false;
-    i = j;
+    for (std::size_t taken; i < n && p[i] >= 0x80; i += taken) {
+      if ((taken = decodeCharacter(p, n, i, units)) == 0) return false;
+    }
   }
   units.flush();
   if (text.empty()) return false;
@@ -234,7 +305,6 @@ bool cp932ToUtf16(std::string_view bytes, Text& out) {
 }
 
 std::size_t utf16ToCp932(std::u16string_view text, char* out) noexcept {
-  iconv_t cd = kNoDescriptor;
   const char16_t* const units = text.data();
   const std::size_t n = text.size();
   const std::size_t room = 2 * n;
@@ -244,21 +314,19 @@ std::size_t utf16ToCp932(std::u16string_view text, char* out) noexcept {
     for (std::size_t m = 0; m < k; ++m) out[written + m] = static_cast<char>(units[i + m]);
     written += k;
     i += k;
-    // The code page has no character beyond the BMP, and Windows converts one code unit
-    // at a time: each half of a pair becomes the default character, as a lone one does.
-    // They never reach iconv, which would drop the tag characters (U+E0000 to U+E007F)
-    // without a trace.
-    for (; i < n && isSurrogate(units[i]); ++i) out[written++] = kDefaultChar;
-    if (i == n) break;
-    if (units[i] < 0x80) continue;
-    const std::size_t j = unitSegmentEnd(units, n, i);
-    if (cd == kNoDescriptor && (cd = gEncoder.get()) == kNoDescriptor) return 0;
-    char* dst = out + written;
-    std::size_t dstLeft = room - written;
-    char* in = reinterpret_cast<char*>(const_cast<char16_t*>(units + i));
-    if (!encodeSegment(cd, in, (j - i) * sizeof(char16_t), dst, dstLeft)) return 0;
-    written = room - dstLeft;
-    i = j;
+    for (; i < n && units[i] >= 0x80; ++i) {
+      // The code page has no character beyond the BMP, and Windows converts one code
+      // unit at a time: each half of a pair becomes the default character, as a lone one
+      // does. They never reach iconv, which would drop the tag characters (U+E0000 to
+      // U+E007F) without a trace.
+      if (isSurrogate(units[i])) {
+        out[written++] = kDefaultChar;
+        continue;
+      }
+      const std::size_t bytes = encodeCharacter(units[i], out + written, room - written);
+      if (bytes == kFailed) return 0;
+      written += bytes;
+    }
   }
   return written;
 }
