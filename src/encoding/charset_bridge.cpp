@@ -1,7 +1,6 @@
 #include "encoding/charset_bridge.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 
 #include "encoding/charset_name.h"
@@ -69,8 +68,9 @@ class Cp932Chunks {
   // Converts what has gathered; false once a conversion has failed.
   bool flush() {
     if (used_ > 0 && !failed_) {
-      const std::size_t bytes = platform::utf16ToCp932(TextView(units_, used_), bytes_);
-      std::memcpy(out_ + written_, bytes_, bytes);
+      // Never past the answer's room, two bytes for each unit: the units so far take at
+      // most twice their number.
+      const std::size_t bytes = platform::utf16ToCp932(TextView(units_, used_), out_ + written_);
       written_ += bytes;
       failed_ = bytes == 0;
     }
@@ -87,7 +87,6 @@ class Cp932Chunks {
   std::size_t used_ = 0;
   bool failed_ = false;
   char16_t units_[kUnits];
-  char bytes_[2 * kUnits];  // what the platform converts into: never past the answer
 };
 
 // What the response writer puts its pieces to: a handle, cheap to copy.
