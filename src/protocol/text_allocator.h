@@ -1,8 +1,9 @@
 #pragma once
 // The module's own large buffers in bulk memory (platform/bulk_memory.h), whose large
 // pages fault once where plain ones fault hundreds of times: the allocator of its texts,
-// which puts there a text of a megabyte or more (in practice the UTF-16 copy of a large
-// request) and takes smaller ones from the heap as usual, and regions held directly.
+// which puts there a text of platform::kBulkFrom or more (in practice the UTF-16 copy of
+// a request past a few thousand items) and takes smaller ones from the heap as usual,
+// and regions held directly.
 #include <cstddef>
 #include <limits>
 #include <memory>
@@ -12,9 +13,8 @@
 
 namespace orrery {
 
-// The size from which a buffer of the module's own goes to bulk memory: from half a
-// huge page, its zero-fill costs less than the faults of plain pages it replaces.
-inline constexpr std::size_t kBulkBytes = std::size_t{1} << 20;
+// The size from which a buffer of the module's own goes to bulk memory.
+inline constexpr std::size_t kBulkBytes = platform::kBulkFrom;
 
 // Bulk memory owned, returned whole when released.
 struct BulkRelease {
