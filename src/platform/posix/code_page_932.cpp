@@ -86,22 +86,39 @@ Conversion convertOnce(iconv_t cd, const void* in, std::size_t inBytes, void* ou
 
 // What iconv makes of each character, learnt the first time the character is met and
 // kept while the module is mapped (the answer never changes): a call into iconv costs as
-// much as converting a few dozen characters, and a text uses a few thousand at most. The code page
-// is stateless, so a character converts alone as it does among others. A learnt entry is never 0,
-// which marks one not learnt yet; kAsIs marks one that does not fit an entry (more than one unit,
-// say), which then goes through iconv every time. The tables lie in zeroed memory, so only the
-// pages of characters met are ever touched.
+// much as converting a few dozen characters, and a text uses a few thousand at most.
+// The code page is stateless, so a character converts alone as it does among others. A
+// learnt entry is never 0, which marks one not learnt yet; kAsIs marks one that does not
+// fit an entry (more than one unit, say), which then goes through iconv every time.
 constexpr std::uint32_t kAsIs = 0xFFFFFFFF;
+
+// Entries by key, 256 to a page. The pages lie in zeroed memory and are taken in the
+// order their first key is met, so a text touches about one 4 KiB page of memory for
+// every few 256-key blocks it uses, wherever they lie.
+template <typename Entry, std::size_t kPages>
+class LearntTable {
+ public:
+  Entry& operator[](std::size_t key) {
+    Entry*& page = pages_[key >> 8];
+    if (page == nullptr) page = pool_[taken_++];
+    return page[key & 0xFF];
+  }
+
+ private:
+  Entry* pages_[kPages];
+  Entry pool_[kPages][256];
+  std::size_t taken_;
+};
 
 // A byte from 0x80 up read alone: a character, a lead byte, or neither.
 enum ByteKind : std::uint32_t { kSingle = 1, kLead = 2, kInvalid = 3 };
 std::uint32_t gBytes[128];
 // A lead byte from 0x80 up followed by any byte: the unit, and the bytes taken (1 when
 // only the lead byte is replaced) above it.
-std::uint32_t gPairs[128 * 256];
+LearntTable<std::uint32_t, 128> gPairs;
 // A code unit from 0x80 up: its one or two bytes, the first in the high half when there
 // are two; the default character for a unit without a form.
-std::uint16_t gForms[0x10000];
+LearntTable<std::uint16_t, 256> gForms;
 constexpr std::uint16_t kFormAsIs = 0xFFFF;  // FF never leads a double byte
 
 std::uint32_t entry(char16_t unit, std::uint32_t bytes) { return bytes << 16 | unit; }
