@@ -1,5 +1,6 @@
 #include "encoding/utf8.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -24,17 +25,30 @@ constexpr std::size_t sequenceLength(unsigned char b) {
 
 constexpr bool isContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
-// True when none of the 16 bytes at `p` has its top bit set.
-bool asciiBlock(const unsigned char* p) {
+// How many of the 16 bytes at `p` come before the first with its top bit set.
+std::size_t asciiPrefix(const unsigned char* p) {
+  constexpr std::uint64_t kTopBits = 0x8080808080808080u;
+  // The byte first in memory is the lowest of a word on little-endian machines.
+  const auto bytesBefore = [](std::uint64_t top) -> std::size_t {
+    if constexpr (std::endian::native == std::endian::little) {
+      return static_cast<std::size_t>(std::countr_zero(top)) / 8;
+    } else {
+      return static_cast<std::size_t>(std::countl_zero(top)) / 8;
+    }
+  };
   std::uint64_t a;
   std::uint64_t b;
   std::memcpy(&a, p, 8);
   std::memcpy(&b, p + 8, 8);
-  return ((a | b) & 0x8080808080808080u) == 0;
+  // Whole blocks, along a long run, are told by a branch the processor predicts.
+  if (((a | b) & kTopBits) == 0) return 16;
+  if ((a & kTopBits) != 0) return bytesBefore(a & kTopBits);
+  return 8 + bytesBefore(b & kTopBits);
 }
 
-// Writes the 8 ASCII bytes at `in` as 8 code units. On little-endian machines each
-// half spreads into four 16-bit lanes in a register; elsewhere one unit at a time.
+// Writes the 8 bytes at `in` as 8 code units of their values, which for ASCII bytes are
+// their characters. On little-endian machines each half spreads into four 16-bit lanes
+// in a register; elsewhere one unit at a time.
 void widenAscii(const unsigned char* in, char16_t* out) {
   if constexpr (std::endian::native == std::endian::little) {
     for (std::size_t half = 0; half < 8; half += 4) {
@@ -50,7 +64,19 @@ void widenAscii(const unsigned char* in, char16_t* out) {
   }
 }
 
-// The most code units one step of decode writes: a block of ASCII.
+// Decodes the three-byte sequences that follow one another from `in`, at least one and
+// at most `most`, into `out`; returns how many.
+std::size_t threeByteRun(const unsigned char* in, std::size_t most, char16_t* out) {
+  std::size_t m = 0;
+  do {
+    out[m] = static_cast<char16_t>(((in[0] & 0x0F) << 12) | ((in[1] & 0x3F) << 6) | (in[2] & 0x3F));
+    in += 3;
+  } while (++m < most && (in[0] & 0xF0) == 0xE0);
+  return m;
+}
+
+// The room one step of decode needs: a block of ASCII. (A run of three-byte characters
+// stops where the room ends.)
 constexpr std::size_t kMostUnitsAStep = 16;
 
 // Bytes of a leading EF BB BF.
@@ -58,42 +84,79 @@ std::size_t byteOrderMarkLength(BytesView bytes) {
   return bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
 }
 
-// Decodes `bytes` from `i` on, stopping once fewer than kMostUnitsAStep of the `room`
-// code units at `out` are left; `i` moves past what was decoded. With kWrite the units
-// are written to `out`; either way their number is returned. `complete` becomes false
-// when a malformed or truncated sequence stops it. Runs of ASCII, most of a request, go
-// 16 bytes at a time.
-template <bool kWrite>
+// At least as many code units as decoding `bytes` gives, and exactly as many for
+// well-formed text: one for each byte that is not a continuation byte, and one more for
+// each lead of a four-byte or longer form, which may become a surrogate pair.
+std::size_t unitBound(BytesView bytes) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  constexpr std::uint64_t kOnes = 0x0101010101010101u;
+  // The units of eight bytes. Shifted left, each byte's lower bits meet its top bit,
+  // which then marks 11xxxxxx in `lead`, 10xxxxxx in `continuation` and 1111xxxx in
+  // `longLead`. Each byte counts 0, 1 or 2; the multiplication sums the eight counts
+  // into the top byte.
+  const auto count = [](std::uint64_t w) -> std::size_t {
+    const std::uint64_t lead = w & (w << 1);
+    const std::uint64_t continuation = w ^ lead;
+    const std::uint64_t longLead = lead & (lead << 2);
+    const std::uint64_t counts = kOnes - ((continuation >> 7) & kOnes) + ((longLead >> 7) & kOnes);
+    return (counts * kOnes) >> 56;
+  };
+  std::size_t units = 0;
+  std::size_t i = 0;
+  for (; n - i >= 16; i += 16) {
+    std::uint64_t a;
+    std::uint64_t b;
+    std::memcpy(&a, p + i, 8);
+    std::memcpy(&b, p + i + 8, 8);
+    // A block of ASCII, as lists of ASCII items are, skips the count.
+    units += ((a | b) & 0x8080808080808080u) == 0 ? 16 : count(a) + count(b);
+  }
+  for (; i < n; ++i) units += (isContinuation(p[i]) ? 0 : 1) + (p[i] >= 0xF0 ? 1 : 0);
+  return units;
+}
+
+// Decodes `bytes` from `i` on into `out`, stopping once fewer than kMostUnitsAStep of
+// its `room` code units are left; `i` moves past what was decoded, and the number of
+// units written is returned. `complete` becomes false when a malformed or truncated
+// sequence stops it.
 std::size_t decode(BytesView bytes, std::size_t& i, char16_t* out, std::size_t room,
                    bool& complete) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
   std::size_t k = 0;
-  const auto put = [&](char16_t unit) {
-    if constexpr (kWrite) out[k] = unit;
-    ++k;
-  };
 
   while (i < n && room - k >= kMostUnitsAStep) {
     const unsigned char b = p[i];
     if (b < 0x80) {
-      if (n - i >= 16 && asciiBlock(p + i)) {
-        if constexpr (kWrite) {
-          widenAscii(p + i, out + k);
-          widenAscii(p + i + 8, out + k + 8);
+      if (n - i >= 16) {
+        // A whole block is widened and only its ASCII front kept: list items are mostly
+        // shorter than a block. The units past the front are not counted.
+        widenAscii(p + i, out + k);
+        widenAscii(p + i + 8, out + k + 8);
+        const std::size_t run = asciiPrefix(p + i);
+        k += run;
+        i += run;
+        // A long run goes on here a block at a time.
+        if (run == 16) {
+          while (n - i >= 16 && room - k >= kMostUnitsAStep && asciiPrefix(p + i) == 16) {
+            widenAscii(p + i, out + k);
+            widenAscii(p + i + 8, out + k + 8);
+            k += 16;
+            i += 16;
+          }
         }
-        k += 16;
-        i += 16;
       } else {
-        put(b);
+        out[k++] = b;
         ++i;
       }
       continue;
     }
-    // Japanese text is almost all three-byte characters: they skip the general switch.
+    // Japanese text is almost all three-byte characters: a run of them stays here.
     if ((b & 0xF0) == 0xE0 && n - i >= 3) {
-      put(static_cast<char16_t>(((b & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) | (p[i + 2] & 0x3F)));
-      i += 3;
+      const std::size_t run = threeByteRun(p + i, std::min((n - i) / 3, room - k), out + k);
+      k += run;
+      i += 3 * run;
       continue;
     }
     const std::size_t length = sequenceLength(b);
@@ -102,15 +165,8 @@ std::size_t decode(BytesView bytes, std::size_t& i, char16_t* out, std::size_t r
       break;
     }
     switch (length) {
-      case 1:
-        put(b);
-        break;
       case 2:
-        put(static_cast<char16_t>(((b & 0x1F) << 6) | (p[i + 1] & 0x3F)));
-        break;
-      case 3:
-        put(static_cast<char16_t>(((b & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) |
-                                  (p[i + 2] & 0x3F)));
+        out[k++] = static_cast<char16_t>(((b & 0x1F) << 6) | (p[i + 1] & 0x3F));
         break;
       case 4: {
         // A well-formed supplementary character travels as its surrogate pair; anything
@@ -119,15 +175,15 @@ std::size_t decode(BytesView bytes, std::size_t& i, char16_t* out, std::size_t r
                                  ((p[i + 2] & 0x3Fu) << 6) | (p[i + 3] & 0x3Fu);
         if (b <= 0xF4 && isContinuation(p[i + 1]) && isContinuation(p[i + 2]) &&
             isContinuation(p[i + 3]) && cp >= 0x10000 && cp <= 0x10FFFF) {
-          put(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-          put(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+          out[k++] = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+          out[k++] = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
         } else {
-          put(kReplacement);
+          out[k++] = kReplacement;
         }
         break;
       }
       default:
-        put(kReplacement);
+        out[k++] = kReplacement;
         break;
     }
     i += length;
@@ -138,20 +194,26 @@ std::size_t decode(BytesView bytes, std::size_t& i, char16_t* out, std::size_t r
 }  // namespace
 
 bool decodeUtf8(BytesView bytes, Text& text) {
-  // Counted first and reserved exactly, then decoded a chunk at a time on the stack and
-  // appended: sizing for the most units the bytes could give would touch up to three
-  // times the memory needed (Japanese text takes three bytes a character), and resizing
-  // would fill with zeros every unit about to be written.
-  bool complete = true;
-  const std::size_t start = byteOrderMarkLength(bytes);
-  std::size_t i = start;
-  const std::size_t units = decode<false>(bytes, i, nullptr, SIZE_MAX, complete);
-  text.reserve(text.size() + units);
+  // Decoded a chunk at a time on the stack and appended to room reserved once: resizing
+  // would fill with zeros every unit about to be written. Most requests fit the first
+  // chunk and are reserved exactly. Past that, a text bound for bulk memory takes room
+  // for a unit a byte, the most there can be, as its untouched pages cost nothing; a
+  // heap block up to three times too large (Japanese takes three bytes a character)
+  // would often land on fresh pages, or on pages mapped anew each request, so a smaller
+  // text is sized by a quick count of the rest.
   constexpr std::size_t kChunk = 2048;
   char16_t chunk[kChunk];
-  complete = true;
-  for (i = start; i < bytes.size() && complete;) {
-    text.append(chunk, decode<true>(bytes, i, chunk, kChunk, complete));
+  bool complete = true;
+  std::size_t i = byteOrderMarkLength(bytes);
+  for (bool first = true; i < bytes.size() && complete; first = false) {
+    const std::size_t units = decode(bytes, i, chunk, kChunk, complete);
+    if (first) {
+      const BytesView rest = complete ? bytes.substr(i) : BytesView();
+      const std::size_t most = text.size() + units + rest.size();
+      text.reserve(most >= kBulkBytes / sizeof(char16_t) ? most
+                                                         : text.size() + units + unitBound(rest));
+    }
+    text.append(chunk, units);
   }
   return complete;
 }

@@ -113,6 +113,33 @@ TEST(DecodeUtf8, StopsAtMalformedOrTruncatedSequences) {
   EXPECT_EQ(text, Text(longAscii.begin(), longAscii.end()) + u"\u3042");
 }
 
+// Runs of three-byte characters are decoded in a loop of their own, which must end
+// where the run does, at whatever follows it.
+TEST(DecodeUtf8, WhatEndsARunOfThreeByteCharacters) {
+  const DecodeCase cases[] = {
+      {"lenient character inside", "\xE3\x81\x82\xE0\x80\x80\xE3\x81\x82"sv, true,
+       u"\u3042\x0000\u3042"sv},
+      {"two bytes", "\xE3\x81\x82\xE3\x81\x82\xC3\xA9"sv, true, u"\u3042\u3042\u00E9"sv},
+      {"surrogate pair", "\xE3\x81\x82\xF0\x9F\x98\x80"sv, true, u"\u3042\xD83D\xDE00"sv},
+      {"lone continuation", "\xE3\x81\x82\xE3\x81\x82\x80\xE3\x81\x82"sv, false, u"\u3042\u3042"sv},
+      {"cut off at two bytes", "\xE3\x81\x82\xE3\x81\x82\xE3\x81"sv, false, u"\u3042\u3042"sv},
+      {"cut off at one byte", "\xE3\x81\x82\xE3"sv, false, u"\u3042"sv},
+  };
+  for (const auto& c : cases) expectDecodes(c);
+}
+
+// A text longer than the first chunk is sized by what its bytes give, four-byte forms
+// counting two units: sizing it by the number of bytes would take up to three times the
+// room, and sizing it short would grow it.
+TEST(DecodeUtf8, ReservesWhatTheTextNeeds) {
+  Bytes bytes;
+  for (int i = 0; i < 1000; ++i) bytes += "ab\xE3\x81\x82\xC3\xA9\xF0\x9F\x98\x80\x02";
+  Text text;
+  EXPECT_TRUE(decodeUtf8(bytes, text));
+  EXPECT_EQ(text.size(), 7000u);
+  EXPECT_LT(text.capacity(), text.size() + text.size() / 8);
+}
+
 TEST(DecodeUtf8, AppendsToWhatIsThere) {
   Text text = u"x";
   EXPECT_TRUE(decodeUtf8("\xE3\x81\x82", text));
