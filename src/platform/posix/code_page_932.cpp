@@ -103,6 +103,11 @@ class LearntTable {
     if (page == nullptr) page = pool_[taken_++];
     return page[key & 0xFF];
   }
+  // The same without taking a page: 0 when not learnt.
+  Entry find(std::size_t key) const {
+    const Entry* page = pages_[key >> 8];
+    return page != nullptr ? page[key & 0xFF] : 0;
+  }
 
  private:
   Entry* pages_[kPages];
@@ -312,7 +317,15 @@ bool cp932ToUtf16(std::string_view bytes, Text& out) {
       i += k;
     }
     for (std::size_t taken; i < n && p[i] >= 0x80; i += taken) {
-      if ((taken = decodeCharacter(p, n, i, units)) == 0) return false;
+      // A double byte learnt already, most of Japanese text, is read here: only a lead
+      // byte ever has one.
+      const std::uint32_t learnt = n - i >= 2 ? gPairs.find((p[i] - 0x80u) << 8 | p[i + 1]) : 0;
+      if (learnt != 0 && learnt != kAsIs) {
+        units.put(static_cast<char16_t>(learnt));
+        taken = learnt >> 16;
+      } else if ((taken = decodeCharacter(p, n, i, units)) == 0) {
+        return false;
+      }
     }
   }
   units.flush();
