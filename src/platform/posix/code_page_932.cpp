@@ -128,6 +128,14 @@ constexpr std::uint16_t kFormAsIs = 0xFFFF;  // FF never leads a double byte
 
 std::uint32_t entry(char16_t unit, std::uint32_t bytes) { return bytes << 16 | unit; }
 
+// What replaces a sequence iconv refuses at `p`, with `left` bytes from there, as an
+// entry: U+30FB for a double byte whose bytes lie in the lead and trail ranges, as
+// Windows gives, else U+FFFD for the one byte.
+std::uint32_t replacement(const unsigned char* p, std::size_t left) {
+  const bool pair = left >= 2 && isLeadByte(p[0]) && isTrailByte(p[1]);
+  return pair ? entry(kUndefinedPair, 2) : entry(kBadByte, 1);
+}
+
 // Learns the lead or single byte b; 0 when iconv cannot be opened.
 std::uint32_t learnByte(unsigned char b) {
   const iconv_t cd = gDecoder.get();
@@ -145,9 +153,7 @@ std::uint32_t learnByte(unsigned char b) {
   return gBytes[b - 0x80] = kind;
 }
 
-// Learns the lead byte b followed by t; 0 when iconv cannot be opened. A pair iconv
-// refuses is replaced the way Windows does (U+30FB) when both bytes lie in the code
-// page's lead and trail ranges; otherwise only the lead byte is replaced (U+FFFD).
+// Learns the lead byte b followed by t; 0 when iconv cannot be opened.
 std::uint32_t learnPair(unsigned char b, unsigned char t) {
   const iconv_t cd = gDecoder.get();
   if (cd == kNoDescriptor) return 0;
@@ -158,7 +164,7 @@ std::uint32_t learnPair(unsigned char b, unsigned char t) {
   if (c.result != kFailed && c.consumed == 2 && c.produced == sizeof(char16_t)) {
     learnt = entry(units[0], 2);
   } else if (c.result == kFailed && c.consumed == 0 && errno == EILSEQ) {
-    learnt = isLeadByte(b) && isTrailByte(t) ? entry(kUndefinedPair, 2) : entry(kBadByte, 1);
+    learnt = replacement(pair, 2);
   }
   return gPairs[(b - 0x80) * 256 + t] = learnt;
 }
@@ -227,9 +233,9 @@ std::size_t decodeAsIs(const unsigned char* p, std::size_t n, std::size_t i, Chu
     return c.consumed;
   }
   if (c.result != kFailed || (errno != EILSEQ && errno != EINVAL)) return 0;
-  const bool pair = n - i >= 2 && isLeadByte(p[i]) && isTrailByte(p[i + 1]);
-  out.put(pair ? kUndefinedPair : kBadByte);
-  return pair ? 2 : 1;
+  const std::uint32_t replaced = replacement(p + i, n - i);
+  out.put(static_cast<char16_t>(replaced));
+  return replaced >> 16;
 }
 
 // The character at p[i], not ASCII, into `out`; the bytes it takes, 0 on failure.
@@ -238,17 +244,10 @@ std::size_t decodeCharacter(const unsigned char* p, std::size_t n, std::size_t i
   const unsigned char b = p[i];
   std::uint32_t kind = gBytes[b - 0x80];
   if (kind == 0 && (kind = learnByte(b)) == 0) return 0;
-  if (kind == kInvalid) {
-    const bool pair = n - i >= 2 && isLeadByte(b) && isTrailByte(p[i + 1]);
-    out.put(pair ? kUndefinedPair : kBadByte);
-    return pair ? 2 : 1;
-  }
-  if (kind == kLead && n - i == 1) {  // cut short by the end
-    out.put(kBadByte);
-    return 1;
-  }
   std::uint32_t learnt = kind;
-  if (kind == kLead) {
+  if (kind == kInvalid || (kind == kLead && n - i == 1)) {  // the latter cut short by the end
+    learnt = replacement(p + i, n - i);
+  } else if (kind == kLead) {
     learnt = gPairs[(b - 0x80) * 256 + p[i + 1]];
     if (learnt == 0 && (learnt = learnPair(b, p[i + 1])) == 0) return 0;
   }
