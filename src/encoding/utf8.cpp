@@ -210,8 +210,7 @@ bool decodeUtf8(BytesView bytes, Text& text) {
     if (first) {
       const BytesView rest = complete ? bytes.substr(i) : BytesView();
       const std::size_t most = text.size() + units + rest.size();
-      text.reserve(most >= kBulkBytes / sizeof(char16_t) ? most
-                                                         : text.size() + units + unitBound(rest));
+      text.reserve(Text::allocator_type::bulk(most) ? most : text.size() + units + unitBound(rest));
     }
     text.append(chunk, units);
   }

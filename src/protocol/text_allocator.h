@@ -13,9 +13,6 @@
 
 namespace orrery {
 
-// The size from which a buffer of the module's own goes to bulk memory.
-inline constexpr std::size_t kBulkBytes = platform::kBulkFrom;
-
 // Bulk memory owned, returned whole when released.
 struct BulkRelease {
   std::size_t bytes = 0;
@@ -48,8 +45,8 @@ struct TextAllocator {
 
   friend bool operator==(const TextAllocator&, const TextAllocator&) noexcept { return true; }
 
- private:
-  static bool bulk(std::size_t n) noexcept { return n >= kBulkBytes / sizeof(T); }
+  // True when room for `n` elements goes to bulk memory.
+  static bool bulk(std::size_t n) noexcept { return n >= platform::kBulkFrom / sizeof(T); }
 };
 
 }  // namespace orrery

@@ -203,8 +203,9 @@ class ValueList {
   // made from the block that holds them: `grow(block)` either takes the block over and
   // returns the start of that room, or returns null and leaves it. The values are then
   // read from their new place, which the list no longer owns. With `aside`, for room
-  // whose end a writer may never reach, values of kBulkBytes and more go to bulk memory
-  // of the list's own instead, so that the end's pages are not touched for them alone.
+  // whose end a writer may never reach, values of platform::kBulkFrom bytes and more go
+  // to bulk memory of the list's own instead, so that the end's pages are not touched
+  // for them alone.
   // Returns the room, or null when the list has no such block or `grow` declined it.
   template <typename Grow>
   std::byte* moveInto(std::size_t bytes, Grow&& grow, bool aside = false) {
@@ -216,7 +217,7 @@ class ValueList {
       ScratchMemory::Block block = firsts.releaseBlock();
       if (block.bytes != nullptr && used <= bytes) room = grow(block);
       if (room == nullptr) return firsts.adopt(std::move(block));
-      std::byte* at = aside && used >= kBulkBytes ? copyAside(room, used) : nullptr;
+      std::byte* at = aside && used >= platform::kBulkFrom ? copyAside(room, used) : nullptr;
       if (at == nullptr) {  // also without bulk memory: the end of the room serves
         at = room + ((bytes - used) & ~(alignof(Entry) - 1));
         std::memmove(at, room, used);
