@@ -1,10 +1,10 @@
 #include "encoding/utf8.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstring>
 
+#include "encoding/ascii_blocks.h"
 #include "encoding/utf8_writer.h"
 
 namespace orrery {
@@ -24,45 +24,6 @@ constexpr std::size_t sequenceLength(unsigned char b) {
 }
 
 constexpr bool isContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
-
-// How many of the 16 bytes at `p` come before the first with its top bit set.
-std::size_t asciiPrefix(const unsigned char* p) {
-  constexpr std::uint64_t kTopBits = 0x8080808080808080u;
-  // The byte first in memory is the lowest of a word on little-endian machines.
-  const auto bytesBefore = [](std::uint64_t top) -> std::size_t {
-    if constexpr (std::endian::native == std::endian::little) {
-      return static_cast<std::size_t>(std::countr_zero(top)) / 8;
-    } else {
-      return static_cast<std::size_t>(std::countl_zero(top)) / 8;
-    }
-  };
-  std::uint64_t a;
-  std::uint64_t b;
-  std::memcpy(&a, p, 8);
-  std::memcpy(&b, p + 8, 8);
-  // Whole blocks, along a long run, are told by a branch the processor predicts.
-  if (((a | b) & kTopBits) == 0) return 16;
-  if ((a & kTopBits) != 0) return bytesBefore(a & kTopBits);
-  return 8 + bytesBefore(b & kTopBits);
-}
-
-// Writes the 8 bytes at `in` as 8 code units of their values, which for ASCII bytes are
-// their characters. On little-endian machines each half spreads into four 16-bit lanes
-// in a register; elsewhere one unit at a time.
-void widenAscii(const unsigned char* in, char16_t* out) {
-  if constexpr (std::endian::native == std::endian::little) {
-    for (std::size_t half = 0; half < 8; half += 4) {
-      std::uint32_t four;
-      std::memcpy(&four, in + half, 4);
-      std::uint64_t t = four;
-      t = (t | (t << 16)) & 0x0000FFFF0000FFFFu;
-      t = (t | (t << 8)) & 0x00FF00FF00FF00FFu;
-      std::memcpy(out + half, &t, 8);
-    }
-  } else {
-    for (std::size_t k = 0; k < 8; ++k) out[k] = in[k];
-  }
-}
 
 // Decodes the three-byte sequences that follow one another from `in`, at least one and
 // at most `most`, into `out`; returns how many.

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <type_traits>
 
+#include "encoding/ascii_blocks.h"
 #include "platform/platform.h"
 
 namespace orrery::platform {
@@ -195,9 +196,12 @@ class ChunkedUnits {
  public:
   explicit ChunkedUnits(Text& text) : text_(text) {}
 
-  // Room for at least two units; `left` is set to how many.
+  // The room a decoding step needs: a block of ASCII widened whole.
+  static constexpr std::size_t kStep = 16;
+
+  // Room for at least kStep units; `left` is set to how many.
   char16_t* room(std::size_t& left) {
-    if (kSize - used_ < 2) flush();
+    if (kSize - used_ < kStep) flush();
     left = kSize - used_;
     return chunk_ + used_;
   }
@@ -256,21 +260,6 @@ std::size_t decodeCharacter(const unsigned char* p, std::size_t n, std::size_t i
   return learnt >> 16;
 }
 
-// The length of the ASCII run at `p`, up to `most` bytes or code units, found a word
-// (8 bytes) at a time: a unit is ASCII when none of the bits the mask keeps is set.
-template <typename Unit>
-std::size_t asciiRunLength(const Unit* p, std::size_t most) {
-  constexpr std::size_t kPerWord = sizeof(std::uint64_t) / sizeof(Unit);
-  constexpr std::uint64_t kNotAscii = sizeof(Unit) == 1 ? 0x8080808080808080u : 0xFF80FF80FF80FF80u;
-  std::size_t k = 0;
-  for (std::uint64_t v; most - k >= kPerWord; k += kPerWord) {
-    std::memcpy(&v, p + k, sizeof v);
-    if ((v & kNotAscii) != 0) break;
-  }
-  while (k < most && p[k] < 0x80) ++k;
-  return k;
-}
-
 // The form of `unit`, neither ASCII nor a surrogate, written at `out`, which has room
 // for `room` bytes; the bytes written, kFailed when iconv fails for a reason other than
 // the input.
@@ -295,10 +284,41 @@ std::size_t encodeCharacter(char16_t unit, char* out, std::size_t room) {
   return 2;
 }
 
+// Decodes from p[i] into `out` while it has room for a step and the text is ASCII or
+// double bytes learnt already, which is almost all Japanese text; `i` moves past what
+// was decoded, and the units written are returned. The rest is left to decodeCharacter.
+std::size_t decodeLearnt(const unsigned char* p, std::size_t n, std::size_t& i, char16_t* out,
+                         std::size_t room) {
+  std::size_t k = 0;
+  while (i < n && room - k >= ChunkedUnits::kStep) {
+    const unsigned char b = p[i];
+    if (b < 0x80) {
+      if (n - i >= 16) {
+        // Units past the ASCII front are written but not counted.
+        widenAscii(p + i, out + k);
+        widenAscii(p + i + 8, out + k + 8);
+        const std::size_t run = asciiPrefix(p + i);
+        k += run;
+        i += run;
+      } else {
+        out[k++] = b;
+        ++i;
+      }
+      continue;
+    }
+    // Only a lead byte ever has a learnt double byte.
+    const std::uint32_t learnt = n - i >= 2 ? gPairs.find((b - 0x80u) << 8 | p[i + 1]) : 0;
+    if (learnt == 0 || learnt == kAsIs) break;
+    out[k++] = static_cast<char16_t>(learnt);
+    i += learnt >> 16;
+  }
+  return k;
+}
+
 }  // namespace
 
-// ASCII maps to itself both ways in this code page, so runs of it are copied here; the
-// rest goes a character at a time through what iconv has taught (see gBytes).
+// ASCII maps to itself both ways in this code page, so it is widened or narrowed here;
+// the rest goes a character at a time through what iconv has taught (see gBytes).
 bool cp932ToUtf16(std::string_view bytes, Text& out) {
   if (bytes.empty()) return false;
   Text text;
@@ -307,24 +327,14 @@ bool cp932ToUtf16(std::string_view bytes, Text& out) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
   for (std::size_t i = 0; i < n;) {
-    while (i < n && p[i] < 0x80) {
-      std::size_t left;
-      char16_t* dst = units.room(left);
-      const std::size_t k = asciiRunLength(p + i, std::min(left, n - i));
-      for (std::size_t m = 0; m < k; ++m) dst[m] = p[i + m];  // a counted loop vectorizes
-      units.advance(k);
-      i += k;
-    }
-    for (std::size_t taken; i < n && p[i] >= 0x80; i += taken) {
-      // A double byte learnt already, most of Japanese text, is read here: only a lead
-      // byte ever has one.
-      const std::uint32_t learnt = n - i >= 2 ? gPairs.find((p[i] - 0x80u) << 8 | p[i + 1]) : 0;
-      if (learnt != 0 && learnt != kAsIs) {
-        units.put(static_cast<char16_t>(learnt));
-        taken = learnt >> 16;
-      } else if ((taken = decodeCharacter(p, n, i, units)) == 0) {
-        return false;
-      }
+    std::size_t left;
+    char16_t* dst = units.room(left);
+    const std::size_t k = decodeLearnt(p, n, i, dst, left);
+    units.advance(k);
+    if (i < n && left - k >= ChunkedUnits::kStep) {
+      const std::size_t taken = decodeCharacter(p, n, i, units);
+      if (taken == 0) return false;
+      i += taken;
     }
   }
   units.flush();
@@ -339,23 +349,41 @@ std::size_t utf16ToCp932(std::u16string_view text, char* out) noexcept {
   const std::size_t room = 2 * n;
   std::size_t written = 0;
   for (std::size_t i = 0; i < n;) {
-    const std::size_t k = asciiRunLength(units + i, n - i);
-    for (std::size_t m = 0; m < k; ++m) out[written + m] = static_cast<char>(units[i + m]);
-    written += k;
-    i += k;
-    for (; i < n && units[i] >= 0x80; ++i) {
-      // The code page has no character beyond the BMP, and Windows converts one code
-      // unit at a time: each half of a pair becomes the default character, as a lone one
-      // does. They never reach iconv, which would drop the tag characters (U+E0000 to
-      // U+E007F) without a trace.
-      if (isSurrogate(units[i])) {
-        out[written++] = kDefaultChar;
-        continue;
+    const char16_t unit = units[i];
+    if (unit < 0x80) {
+      if (n - i >= 8) {
+        // Never past the room: the 2 (n - i) bytes still free hold 8.
+        narrowAscii(units + i, out + written);
+        const std::size_t run = asciiUnitPrefix(units + i);
+        written += run;
+        i += run;
+      } else {
+        out[written++] = static_cast<char>(unit);
+        ++i;
       }
-      const std::size_t bytes = encodeCharacter(units[i], out + written, room - written);
+      continue;
+    }
+    // A form learnt already, as almost every character of a Japanese text has, is
+    // written here.
+    const std::uint16_t form = gForms.find(unit);
+    if (form != 0 && form != kFormAsIs) {
+      if (form > 0xFF) out[written++] = static_cast<char>(form >> 8);
+      out[written++] = static_cast<char>(form & 0xFF);
+      ++i;
+      continue;
+    }
+    // The code page has no character beyond the BMP, and Windows converts one code unit
+    // at a time: each half of a pair becomes the default character, as a lone one does.
+    // They never reach iconv, which would drop the tag characters (U+E0000 to U+E007F)
+    // without a trace.
+    if (isSurrogate(unit)) {
+      out[written++] = kDefaultChar;
+    } else {
+      const std::size_t bytes = encodeCharacter(unit, out + written, room - written);
       if (bytes == kFailed) return 0;
       written += bytes;
     }
+    ++i;
   }
   return written;
 }

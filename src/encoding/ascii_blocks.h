@@ -1,0 +1,91 @@
+#pragma once
+// ASCII taken a block at a time. List items are mostly short, so a decoder widens a
+// whole block and keeps its ASCII front rather than finding the run's end first.
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace orrery {
+
+// How many of the 16 bytes at `p` come before the first with its top bit set.
+inline std::size_t asciiPrefix(const unsigned char* p) {
+  constexpr std::uint64_t kTopBits = 0x8080808080808080u;
+  // The byte first in memory is the lowest of a word on little-endian machines.
+  const auto bytesBefore = [](std::uint64_t top) -> std::size_t {
+    if constexpr (std::endian::native == std::endian::little) {
+      return static_cast<std::size_t>(std::countr_zero(top)) / 8;
+    } else {
+      return static_cast<std::size_t>(std::countl_zero(top)) / 8;
+    }
+  };
+  std::uint64_t a;
+  std::uint64_t b;
+  std::memcpy(&a, p, 8);
+  std::memcpy(&b, p + 8, 8);
+  // Whole blocks, along a long run, are told by a branch the processor predicts.
+  if (((a | b) & kTopBits) == 0) return 16;
+  if ((a & kTopBits) != 0) return bytesBefore(a & kTopBits);
+  return 8 + bytesBefore(b & kTopBits);
+}
+
+// Writes the 8 bytes at `in` as 8 code units of their values, which for ASCII bytes are
+// their characters. On little-endian machines each half spreads into four 16-bit lanes
+// in a register; elsewhere one unit at a time.
+inline void widenAscii(const unsigned char* in, char16_t* out) {
+  if constexpr (std::endian::native == std::endian::little) {
+    for (std::size_t half = 0; half < 8; half += 4) {
+      std::uint32_t four;
+      std::memcpy(&four, in + half, 4);
+      std::uint64_t t = four;
+      t = (t | (t << 16)) & 0x0000FFFF0000FFFFu;
+      t = (t | (t << 8)) & 0x00FF00FF00FF00FFu;
+      std::memcpy(out + half, &t, 8);
+    }
+  } else {
+    for (std::size_t k = 0; k < 8; ++k) out[k] = in[k];
+  }
+}
+
+// How many of the 8 code units at `p` come before the first at or above 0x80.
+inline std::size_t asciiUnitPrefix(const char16_t* p) {
+  constexpr std::uint64_t kNotAscii = 0xFF80FF80FF80FF80u;
+  std::uint64_t a;
+  std::uint64_t b;
+  std::memcpy(&a, p, 8);
+  std::memcpy(&b, p + 4, 8);
+  if (((a | b) & kNotAscii) == 0) return 8;
+  // A unit with any of the masked bits gets its top bit set: adding 0x7FFF to its lower
+  // fifteen carries into it, and never out of the unit.
+  const auto unitsBefore = [](std::uint64_t w) -> std::size_t {
+    constexpr std::uint64_t kLow = 0x7FFF7FFF7FFF7FFFu;
+    w &= kNotAscii;
+    w = (((w & kLow) + kLow) | w) & ~kLow;
+    if constexpr (std::endian::native == std::endian::little) {
+      return static_cast<std::size_t>(std::countr_zero(w)) / 16;
+    } else {
+      return static_cast<std::size_t>(std::countl_zero(w)) / 16;
+    }
+  };
+  if ((a & kNotAscii) != 0) return unitsBefore(a);
+  return 4 + unitsBefore(b);
+}
+
+// Writes the 8 code units at `in`, each below 0x100, as 8 bytes.
+inline void narrowAscii(const char16_t* in, char* out) {
+  if constexpr (std::endian::native == std::endian::little) {
+    for (std::size_t half = 0; half < 8; half += 4) {
+      std::uint64_t t;
+      std::memcpy(&t, in + half, 8);
+      t &= 0x00FF00FF00FF00FFu;
+      t = (t | (t >> 8)) & 0x0000FFFF0000FFFFu;
+      t = (t | (t >> 16)) & 0x00000000FFFFFFFFu;
+      const auto four = static_cast<std::uint32_t>(t);
+      std::memcpy(out + half, &four, 4);
+    }
+  } else {
+    for (std::size_t k = 0; k < 8; ++k) out[k] = static_cast<char>(in[k]);
+  }
+}
+
+}  // namespace orrery
