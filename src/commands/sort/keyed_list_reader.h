@@ -54,18 +54,16 @@ class KeyedListReader {
       onItem(item);
       ++position;
     };
-    forEachMark(
-        list_, [](char16_t c) { return c == kListSeparator || c == kPairSeparator; },
-        [&](std::size_t at) {
-          const auto i = static_cast<std::uint32_t>(at);
-          if (list_[at] == kListSeparator) {
-            deliver(i);
-            start = i + 1;
-            pairAt = kNoPair;
-          } else if (pairAt == kNoPair) {
-            pairAt = i;
-          }
-        });
+    forEachMark(list_, kListSeparator, kPairSeparator, [&](std::size_t at) {
+      const auto i = static_cast<std::uint32_t>(at);
+      if (list_[at] == kListSeparator) {
+        deliver(i);
+        start = i + 1;
+        pairAt = kNoPair;
+      } else if (pairAt == kNoPair) {
+        pairAt = i;
+      }
+    });
     // A tail after the last separator is an item: its first part is not empty, or it
     // holds a PairSeparator.
     if (start < list_.size()) deliver(static_cast<std::uint32_t>(list_.size()));

@@ -75,6 +75,28 @@ TEST(SplitList, InBatchesAsWhole) {
   }
 }
 
+// Units are tested four at a time: every mark is found, in order, wherever it lies in a
+// word or a block, next to units that hold a mark's bits in other places.
+TEST(ForEachMark, FindsWhatAPlainScanFinds) {
+  const char16_t kUnits[] = {u'x',      u'\x0001', u'\x0002', u'\x0000',
+                             u'\x0102', u'\x8002', u'\xFFFF'};
+  std::uint32_t r = 7;
+  for (std::size_t length : {0, 1, 3, 4, 5, 255, 256, 257, 600}) {
+    Text text;
+    for (std::size_t i = 0; i < length; ++i) {
+      r = r * 1103515245u + 12345u;
+      text += kUnits[(r >> 16) % std::size(kUnits)];
+    }
+    std::vector<std::size_t> expected;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == kListSeparator || text[i] == kPairSeparator) expected.push_back(i);
+    }
+    std::vector<std::size_t> found;
+    forEachMark(text, kListSeparator, kPairSeparator, [&](std::size_t at) { found.push_back(at); });
+    EXPECT_EQ(found, expected) << length;
+  }
+}
+
 TEST(SplitList, AppendsToWhatTheListHolds) {
   ValueList values;
   values.push_back(u"first");
