@@ -8,6 +8,7 @@
 #include "encoding/iso2022_jp.h"
 #include "encoding/utf8.h"
 #include "encoding/utf8_writer.h"
+#include "platform/bulk_memory.h"
 #include "platform/platform.h"
 #include "protocol/response_builder.h"
 #include "protocol/response_pieces.h"
@@ -35,13 +36,36 @@ struct Utf8Texts {
   static char* write(TextView text, char* out) { return writeUtf8(text, out); }
 };
 
+// The command's texts bounded in UTF-8, without reading them: three bytes a code unit
+// at most (a surrogate pair takes four for its two units).
+struct Utf8Bound {
+  using Unit = char;
+  static constexpr bool kReadsTexts = false;
+  static std::size_t length(TextView text) { return 3 * text.size(); }
+};
+
 // A UTF-8 answer is encoded straight into its room: no UTF-16 response and no second
-// copy of the answer exist at any time.
+// copy of the answer exist at any time. Measuring the room reads every text once more,
+// scattered over the request as sorted items are, so a large answer takes room for the
+// most it could be and is cut to what was written. Values small enough to move to the
+// end of the room over their own block (see moveInto) are measured instead: at the end
+// of the bound they would lie on pages the answer never reaches.
 bool writeUtf8Response(SaoriRequest& record, ResponseOutput<char>& out, AnswerRoom from) {
-  const std::size_t length = response::length<Utf8Texts>(record, kUtf8Tail);
-  char* p = response::allocateRoom(record, out, length, kUtf8Tail, from);
+  const ValueList& values = record.values;
+  if (from == AnswerRoom::kOverValues &&
+      values.size() * values.entryBytes() < platform::kBulkFrom) {
+    const std::size_t length = response::length<Utf8Texts>(record, kUtf8Tail);
+    char* p = response::allocateRoom(record, out, length, kUtf8Tail, from);
+    if (p == nullptr) return false;
+    response::write<Utf8Texts>(record, p, kUtf8Tail);
+    return true;
+  }
+  const std::size_t units = response::length<response::Utf16Texts>(record, kUtf8Tail);
+  if (units > std::numeric_limits<std::size_t>::max() / 3) return false;
+  char* p = response::allocateRoom(record, out, response::length<Utf8Bound>(record, kUtf8Tail),
+                                   kUtf8Tail, from, true);
   if (p == nullptr) return false;
-  response::write<Utf8Texts>(record, p, kUtf8Tail);
+  out.shrink(static_cast<std::size_t>(response::write<Utf8Texts>(record, p, kUtf8Tail) - p));
   return true;
 }
 

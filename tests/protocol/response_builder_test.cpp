@@ -121,8 +121,8 @@ std::size_t firstDifference(const Unit* block, std::size_t size, const String& e
 // The answer written over the block of its own Values, which move to the end of it, is
 // the answer written into a fresh block, in UTF-16, UTF-8 and Shift_JIS: the writer
 // never overtakes a value it has yet to read, down to the shortest lines (empty values)
-// and across growing line names. Values of a megabyte and more of a Shift_JIS answer,
-// whose room is only a bound, are moved aside instead.
+// and across growing line names. Large Values of a UTF-8 or Shift_JIS answer, whose
+// room is then only a bound, are moved aside instead.
 TEST(ResponseBuilder, AnswerOverItsValuesBlockIsTheFreshAnswer) {
   const Text base = u"alpha;b;;";
   const TextView in = base;
@@ -141,6 +141,7 @@ TEST(ResponseBuilder, AnswerOverItsValuesBlockIsTheFreshAnswer) {
       {"pairs with empty parts",
        {in.substr(0, 5), in.substr(8, 0), in.substr(6, 1), in.substr(9)},
        true},
+      {"many pairs", std::vector<TextView>(80000, in.substr(0, 2)), true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
