@@ -126,6 +126,24 @@ class ValueList {
     packed_.data()[size_++] = packOrCopy(value);
   }
 
+  // Appends `count` values as pushView would, `viewAt(i)` giving the i-th, with room
+  // made once. Each view is taken before its value is stored, so the views may be read
+  // from records that the values overwrite, value i at or before record i.
+  template <typename ViewAt>
+  void pushViews(std::size_t count, ViewAt&& viewAt) {
+    reserveAdditional(count, 0);
+    if (!packing_) {
+      for (std::size_t i = 0; i < count; ++i) append(viewAt(i));
+      return;
+    }
+    PackedValue* out = packed_.data() + size_;
+    for (std::size_t i = 0; i < count; ++i) {
+      const TextView view = viewAt(i);
+      out[i] = packOrCopy(view);
+    }
+    size_ += count;
+  }
+
   // Appends a value written in two pieces with a separator between them, without a
   // temporary: the Pair form of the list commands.
   void pushJoined(TextView first, char16_t separator, TextView second) {

@@ -84,6 +84,11 @@ class ItemWriter {
       for (std::size_t i = 0; i < count; ++i) measure(itemAt(i));
     }
     reserve();
+    // Views of first parts, most answers, are made without reading any text.
+    if (kind_ == ValueKind::kFirstPart && !joined_) {
+      record_.values.pushViews(count, [&](std::size_t i) { return itemAt(i).first(); });
+      return;
+    }
     // Items come in key order, scattered over their list text; where their text is
     // read here (copied, or searched for a second part), fetch a few ahead (views of
     // first parts are read later, by the response builder).
