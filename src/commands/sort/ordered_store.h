@@ -6,6 +6,7 @@
 #include <bit>
 #include <concepts>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <span>
@@ -56,6 +57,23 @@ struct StringKey {
     Key key = 0;
     for (std::size_t i = 0; i < 4; ++i) key = (key << 16) | (i < first.size() ? first[i] : 0u);
     return key;
+  }
+  // The key of the first part of `length` units at `offset` in `list`. Where four units
+  // lie there, whatever the part's length, they are read as one word, and the units past
+  // the part are masked off.
+  static Key make(TextView list, std::size_t offset, std::size_t length) {
+    if (std::endian::native != std::endian::little || list.size() - offset < 4) {
+      return make(list.substr(offset, length));
+    }
+    constexpr std::uint64_t kKept[] = {0, 0xFFFF000000000000u, 0xFFFFFFFF00000000u,
+                                       0xFFFFFFFFFFFF0000u, ~std::uint64_t{0}};
+    std::uint64_t w;
+    std::memcpy(&w, list.data() + offset, sizeof w);
+    // The first unit is the word's lowest and must be the key's highest: the halves
+    // change places, then the units within each half.
+    w = (w << 32) | (w >> 32);
+    w = ((w & 0x0000FFFF0000FFFFu) << 16) | ((w >> 16) & 0x0000FFFF0000FFFFu);
+    return w & kKept[length < 4 ? length : 4];
   }
   static constexpr std::uint32_t kPrefixUnits = 4;
   static std::uint64_t rank(Key key) { return key; }
@@ -311,7 +329,11 @@ class OrderedStore {
     const TextView list = reader.list();
     reader.read([&](const KeyedItem& item) {
       Record* r = ::new (static_cast<void*>(records_ + size_)) Record;
-      r->key = KeyOrder::make(item.first(list));
+      if constexpr (requires { KeyOrder::make(list, item.offset, item.firstLength); }) {
+        r->key = KeyOrder::make(list, item.offset, item.firstLength);
+      } else {
+        r->key = KeyOrder::make(item.first(list));
+      }
       r->offset = base + item.offset;
       r->firstLength = item.firstLength;
       if constexpr (kPositions) r->kept = item.position;
