@@ -71,6 +71,24 @@ inline std::size_t asciiUnitPrefix(const char16_t* p) {
   return 4 + unitsBefore(b);
 }
 
+// How many of the `n` code units at `p` are 0x80 or above, four at a time.
+inline std::size_t nonAsciiUnits(const char16_t* p, std::size_t n) {
+  constexpr std::uint64_t kNotAscii = 0xFF80FF80FF80FF80u;
+  constexpr std::uint64_t kLow = 0x7FFF7FFF7FFF7FFFu;
+  std::size_t count = 0;
+  std::size_t i = 0;
+  for (; n - i >= 4; i += 4) {
+    std::uint64_t w;
+    std::memcpy(&w, p + i, sizeof w);
+    w &= kNotAscii;
+    // As in asciiUnitPrefix: each such unit's top bit, then one bit per unit counted.
+    w = (((w & kLow) + kLow) | w) & ~kLow;
+    count += static_cast<std::size_t>(std::popcount(w));
+  }
+  for (; i < n; ++i) count += p[i] >= 0x80 ? 1 : 0;
+  return count;
+}
+
 // Writes the 8 code units at `in`, each below 0x100, as 8 bytes.
 inline void narrowAscii(const char16_t* in, char* out) {
   if constexpr (std::endian::native == std::endian::little) {

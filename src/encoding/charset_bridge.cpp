@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "encoding/ascii_blocks.h"
 #include "encoding/charset_name.h"
 #include "encoding/euc_jp.h"
 #include "encoding/iso2022_jp.h"
@@ -92,8 +93,8 @@ class Cp932Chunks {
   // Converts what has gathered; false once a conversion has failed.
   bool flush() {
     if (used_ > 0 && !failed_) {
-      // Never past the answer's room, two bytes for each unit: the units so far take at
-      // most twice their number.
+      // Never past the answer's room: the units so far take at most what the room
+      // bounded them by.
       const std::size_t bytes = platform::utf16ToCp932(TextView(units_, used_), out_ + written_);
       written_ += bytes;
       failed_ = bytes == 0;
@@ -124,15 +125,31 @@ struct Cp932Sink {
   }
 };
 
+// The command's texts bounded in code page 932 by reading them: a byte for each ASCII
+// unit, which is exact, and at most two for any other.
+struct Cp932Bound {
+  using Unit = char;
+  static constexpr bool kReadsTexts = true;
+  static std::size_t length(TextView text) {
+    return text.size() + nonAsciiUnits(text.data(), text.size());
+  }
+};
+
 // Code page 932 belongs to the platform. Every code unit gives one or two bytes, so the
 // answer takes room for two each and is cut to what was written. Over the Values' block
 // that is safe too: a line's bytes, at most two per code unit, stay behind the Values
 // still to be read, as a UTF-16 response would. Large Values move aside instead, so
 // that the end of the room, which mostly stays unwritten, is not touched for them.
+// Smaller ones move to the end of the room, which is then bounded more tightly by
+// reading the texts: an answer in ASCII reaches its end, and writes over them.
 bool writeShiftJisResponse(SaoriRequest& record, ResponseOutput<char>& out, AnswerRoom from) {
   const std::size_t units = response::length<response::Utf16Texts>(record, kShiftJisTail);
   if (units > std::numeric_limits<std::size_t>::max() / 2) return false;
-  char* room = response::allocateRoom(record, out, 2 * units, kShiftJisTail, from, true);
+  const ValueList& values = record.values;
+  const bool tight =
+      from == AnswerRoom::kOverValues && values.size() * values.entryBytes() < platform::kBulkFrom;
+  const std::size_t most = tight ? response::length<Cp932Bound>(record, kShiftJisTail) : 2 * units;
+  char* room = response::allocateRoom(record, out, most, kShiftJisTail, from, true);
   if (room == nullptr) return false;
   Cp932Chunks chunks(room);
   Cp932Sink sink{&chunks};

@@ -142,6 +142,7 @@ TEST(ResponseBuilder, AnswerOverItsValuesBlockIsTheFreshAnswer) {
        {in.substr(0, 5), in.substr(8, 0), in.substr(6, 1), in.substr(9)},
        true},
       {"many pairs", std::vector<TextView>(80000, in.substr(0, 2)), true},
+      {"japanese copies", std::vector<TextView>(500, TextView(u"日本ｱ語")), false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
