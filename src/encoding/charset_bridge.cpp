@@ -47,14 +47,14 @@ struct Utf8Bound {
 
 // A UTF-8 answer is encoded straight into its room: no UTF-16 response and no second
 // copy of the answer exist at any time. Measuring the room reads every text once more,
-// scattered over the request as sorted items are, so a large answer takes room for the
-// most it could be and is cut to what was written. Values small enough to move to the
-// end of the room over their own block (see moveInto) are measured instead: at the end
-// of the bound they would lie on pages the answer never reaches.
+// scattered over the request as sorted items are, so the answer of large Values takes
+// room for the most it could be and is cut to what was written. Smaller Values are
+// measured: that reading is cheap, and a room of the answer's own size stays on pages
+// the answer touches, where a bound would leave Values moved to its end (see moveInto)
+// on pages of their own, or take a fresh room from fresh pages on every request.
 bool writeUtf8Response(SaoriRequest& record, ResponseOutput<char>& out, AnswerRoom from) {
   const ValueList& values = record.values;
-  if (from == AnswerRoom::kOverValues &&
-      values.size() * values.entryBytes() < platform::kBulkFrom) {
+  if (values.size() * values.entryBytes() < platform::kBulkFrom) {
     const std::size_t length = response::length<Utf8Texts>(record, kUtf8Tail);
     char* p = response::allocateRoom(record, out, length, kUtf8Tail, from);
     if (p == nullptr) return false;
@@ -140,14 +140,13 @@ struct Cp932Bound {
 // that is safe too: a line's bytes, at most two per code unit, stay behind the Values
 // still to be read, as a UTF-16 response would. Large Values move aside instead, so
 // that the end of the room, which mostly stays unwritten, is not touched for them.
-// Smaller ones move to the end of the room, which is then bounded more tightly by
-// reading the texts: an answer in ASCII reaches its end, and writes over them.
+// Smaller Values take a room bounded more tightly by reading their texts, exactly for
+// ASCII, for the reasons a UTF-8 answer measures them.
 bool writeShiftJisResponse(SaoriRequest& record, ResponseOutput<char>& out, AnswerRoom from) {
   const std::size_t units = response::length<response::Utf16Texts>(record, kShiftJisTail);
   if (units > std::numeric_limits<std::size_t>::max() / 2) return false;
   const ValueList& values = record.values;
-  const bool tight =
-      from == AnswerRoom::kOverValues && values.size() * values.entryBytes() < platform::kBulkFrom;
+  const bool tight = values.size() * values.entryBytes() < platform::kBulkFrom;
   const std::size_t most = tight ? response::length<Cp932Bound>(record, kShiftJisTail) : 2 * units;
   char* room = response::allocateRoom(record, out, most, kShiftJisTail, from, true);
   if (room == nullptr) return false;
