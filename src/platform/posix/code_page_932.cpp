@@ -306,11 +306,16 @@ std::size_t decodeLearnt(const unsigned char* p, std::size_t n, std::size_t& i, 
       }
       continue;
     }
-    // Only a lead byte ever has a learnt double byte.
-    const std::uint32_t learnt = n - i >= 2 ? gPairs.find((b - 0x80u) << 8 | p[i + 1]) : 0;
-    if (learnt == 0 || learnt == kAsIs) break;
-    out[k++] = static_cast<char16_t>(learnt);
-    i += learnt >> 16;
+    // A run of double bytes learnt already stays here; only a lead byte ever has one,
+    // and each takes one unit of room.
+    const std::size_t k0 = k;
+    for (; i + 1 < n && k < room && p[i] >= 0x80; ++k) {
+      const std::uint32_t learnt = gPairs.find((p[i] - 0x80u) << 8 | p[i + 1]);
+      if (learnt == 0 || learnt == kAsIs) break;
+      out[k] = static_cast<char16_t>(learnt);
+      i += learnt >> 16;
+    }
+    if (k == k0) break;  // a character to learn, or at the end a lead byte alone
   }
   return k;
 }
