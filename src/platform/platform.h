@@ -27,9 +27,10 @@ void* resizeBlock(void* block, std::size_t bytes) noexcept;
 // cp932ToUtf16 replaces `out` on success and returns true; on failure (an empty input
 // included) it returns false and leaves `out` unchanged.
 bool cp932ToUtf16(std::string_view bytes, Text& out);
-// Writes `text` to `out`, which has room for 2 * text.size() bytes (every code unit
-// gives one or two), so that an answer is converted straight into its block. Returns the
-// bytes written; 0 on failure, an empty input included.
+// Writes `text` to `out`, so that an answer is converted straight into its block. `out`
+// has room for a byte for each ASCII code unit, which gives itself, and two for any
+// other, which gives one or two; nothing past the bytes the text gives is written.
+// Returns the bytes written; 0 on failure, an empty input included.
 std::size_t utf16ToCp932(std::u16string_view text, char* out) noexcept;
 // The same into a string: replaces `out` and returns true on success; false, with `out`
 // unchanged, on failure.

@@ -260,16 +260,16 @@ std::size_t decodeCharacter(const unsigned char* p, std::size_t n, std::size_t i
   return learnt >> 16;
 }
 
-// The form of `unit`, neither ASCII nor a surrogate, written at `out`, which has room
-// for `room` bytes; the bytes written, kFailed when iconv fails for a reason other than
-// the input.
-std::size_t encodeCharacter(char16_t unit, char* out, std::size_t room) {
+// The form of `unit`, neither ASCII nor a surrogate, written at `out`; the bytes
+// written, kFailed when iconv fails for a reason other than the input. Never more than
+// two: an answer's room counts no more for a unit.
+std::size_t encodeCharacter(char16_t unit, char* out) {
   std::uint16_t form = gForms[unit];
   if (form == 0 && (form = learnForm(unit)) == 0) return kFailed;
   if (form == kFormAsIs) {
     const iconv_t cd = gEncoder.get();
     if (cd == kNoDescriptor) return kFailed;
-    const Conversion c = convertOnce(cd, &unit, sizeof(unit), out, room);
+    const Conversion c = convertOnce(cd, &unit, sizeof(unit), out, 2);
     if (c.result != kFailed) return c.produced;
     if (errno != EILSEQ && errno != EINVAL) return kFailed;
     *out = kDefaultChar;
@@ -351,13 +351,12 @@ bool cp932ToUtf16(std::string_view bytes, Text& out) {
 std::size_t utf16ToCp932(std::u16string_view text, char* out) noexcept {
   const char16_t* const units = text.data();
   const std::size_t n = text.size();
-  const std::size_t room = 2 * n;
   std::size_t written = 0;
   for (std::size_t i = 0; i < n;) {
     const char16_t unit = units[i];
     if (unit < 0x80) {
       if (n - i >= 8) {
-        // Never past the room: the 2 (n - i) bytes still free hold 8.
+        // Never past what the text gives: the 8 units from here give 8 bytes or more.
         narrowAscii(units + i, out + written);
         const std::size_t run = asciiUnitPrefix(units + i);
         written += run;
@@ -384,7 +383,7 @@ std::size_t utf16ToCp932(std::u16string_view text, char* out) noexcept {
     if (isSurrogate(unit)) {
       out[written++] = kDefaultChar;
     } else {
-      const std::size_t bytes = encodeCharacter(unit, out + written, room - written);
+      const std::size_t bytes = encodeCharacter(unit, out + written);
       if (bytes == kFailed) return 0;
       written += bytes;
     }
