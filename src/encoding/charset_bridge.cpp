@@ -9,7 +9,6 @@
 #include "encoding/iso2022_jp.h"
 #include "encoding/utf8.h"
 #include "encoding/utf8_writer.h"
-#include "platform/bulk_memory.h"
 #include "platform/platform.h"
 #include "protocol/response_builder.h"
 #include "protocol/response_pieces.h"
@@ -53,18 +52,14 @@ struct Utf8Bound {
 // the answer touches, where a bound would leave Values moved to its end (see moveInto)
 // on pages of their own, or take a fresh room from fresh pages on every request.
 bool writeUtf8Response(SaoriRequest& record, ResponseOutput<char>& out, AnswerRoom from) {
-  const ValueList& values = record.values;
-  if (values.size() * values.entryBytes() < platform::kBulkFrom) {
-    const std::size_t length = response::length<Utf8Texts>(record, kUtf8Tail);
-    char* p = response::allocateRoom(record, out, length, kUtf8Tail, from);
-    if (p == nullptr) return false;
-    response::write<Utf8Texts>(record, p, kUtf8Tail);
-    return true;
+  const bool bounded = record.values.movesAside();
+  if (bounded && response::length<response::Utf16Texts>(record, kUtf8Tail) >
+                     std::numeric_limits<std::size_t>::max() / 3) {
+    return false;
   }
-  const std::size_t units = response::length<response::Utf16Texts>(record, kUtf8Tail);
-  if (units > std::numeric_limits<std::size_t>::max() / 3) return false;
-  char* p = response::allocateRoom(record, out, response::length<Utf8Bound>(record, kUtf8Tail),
-                                   kUtf8Tail, from, true);
+  const std::size_t room = bounded ? response::length<Utf8Bound>(record, kUtf8Tail)
+                                   : response::length<Utf8Texts>(record, kUtf8Tail);
+  char* p = response::allocateRoom(record, out, room, kUtf8Tail, from, bounded);
   if (p == nullptr) return false;
   out.shrink(static_cast<std::size_t>(response::write<Utf8Texts>(record, p, kUtf8Tail) - p));
   return true;
@@ -145,9 +140,8 @@ struct Cp932Bound {
 bool writeShiftJisResponse(SaoriRequest& record, ResponseOutput<char>& out, AnswerRoom from) {
   const std::size_t units = response::length<response::Utf16Texts>(record, kShiftJisTail);
   if (units > std::numeric_limits<std::size_t>::max() / 2) return false;
-  const ValueList& values = record.values;
-  const bool tight = values.size() * values.entryBytes() < platform::kBulkFrom;
-  const std::size_t most = tight ? response::length<Cp932Bound>(record, kShiftJisTail) : 2 * units;
+  const std::size_t most =
+      record.values.movesAside() ? 2 * units : response::length<Cp932Bound>(record, kShiftJisTail);
   char* room = response::allocateRoom(record, out, most, kShiftJisTail, from, true);
   if (room == nullptr) return false;
   Cp932Chunks chunks(room);

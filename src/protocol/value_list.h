@@ -217,6 +217,10 @@ class ValueList {
     withArrays([&](auto& firsts, auto&) { firsts.adopt(std::move(block)); });
   }
 
+  // Whether moveInto, with `aside`, puts the values in bulk memory of their own rather
+  // than at the end of the room: when they take platform::kBulkFrom bytes or more.
+  bool movesAside() const { return size_ * entryBytes() >= platform::kBulkFrom; }
+
   // Moves the values (the first parts of pairs) to the end of `bytes` bytes of room
   // made from the block that holds them: `grow(block)` either takes the block over and
   // returns the start of that room, or returns null and leaves it. The values are then
@@ -235,7 +239,7 @@ class ValueList {
       ScratchMemory::Block block = firsts.releaseBlock();
       if (block.bytes != nullptr && used <= bytes) room = grow(block);
       if (room == nullptr) return firsts.adopt(std::move(block));
-      std::byte* at = aside && used >= platform::kBulkFrom ? copyAside(room, used) : nullptr;
+      std::byte* at = aside && movesAside() ? copyAside(room, used) : nullptr;
       if (at == nullptr) {  // also without bulk memory: the end of the room serves
         at = room + ((bytes - used) & ~(alignof(Entry) - 1));
         std::memmove(at, room, used);
