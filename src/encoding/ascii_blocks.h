@@ -47,6 +47,28 @@ inline void widenAscii(const unsigned char* in, char16_t* out) {
   }
 }
 
+// Widens the 16 bytes at `in` to `out` and returns how many of them, from the first, are
+// ASCII: only those units are decoded; the rest are written over later.
+inline std::size_t widenAsciiBlock(const unsigned char* in, char16_t* out) {
+  widenAscii(in, out);
+  widenAscii(in + 8, out + 8);
+  return asciiPrefix(in);
+}
+
+// Decodes the ASCII at p[i], one of `n` bytes, into `out`, which has room for 16 units:
+// a block's ASCII front, or near the end the one byte. `i` moves past what was decoded,
+// and the units decoded are returned.
+inline std::size_t decodeAsciiAt(const unsigned char* p, std::size_t n, std::size_t& i,
+                                 char16_t* out) {
+  if (n - i < 16) {
+    *out = p[i++];
+    return 1;
+  }
+  const std::size_t run = widenAsciiBlock(p + i, out);
+  i += run;
+  return run;
+}
+
 // How many of the 8 code units at `p` come before the first at or above 0x80.
 inline std::size_t asciiUnitPrefix(const char16_t* p) {
   constexpr std::uint64_t kNotAscii = 0xFF80FF80FF80FF80u;

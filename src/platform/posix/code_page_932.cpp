@@ -291,19 +291,8 @@ std::size_t decodeLearnt(const unsigned char* p, std::size_t n, std::size_t& i, 
                          std::size_t room) {
   std::size_t k = 0;
   while (i < n && room - k >= ChunkedUnits::kStep) {
-    const unsigned char b = p[i];
-    if (b < 0x80) {
-      if (n - i >= 16) {
-        // Units past the ASCII front are written but not counted.
-        widenAscii(p + i, out + k);
-        widenAscii(p + i + 8, out + k + 8);
-        const std::size_t run = asciiPrefix(p + i);
-        k += run;
-        i += run;
-      } else {
-        out[k++] = b;
-        ++i;
-      }
+    if (p[i] < 0x80) {
+      k += decodeAsciiAt(p, n, i, out + k);
       continue;
     }
     // A run of double bytes learnt already stays here; only a lead byte ever has one,
