@@ -1,6 +1,7 @@
 #pragma once
 // ASCII taken a block at a time. List items are mostly short, so a decoder widens a
 // whole block and keeps its ASCII front rather than finding the run's end first.
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -55,16 +56,23 @@ inline std::size_t widenAsciiBlock(const unsigned char* in, char16_t* out) {
   return asciiPrefix(in);
 }
 
-// Decodes the ASCII at p[i], one of `n` bytes, into `out`, which has room for 16 units:
-// a block's ASCII front, or near the end the one byte. `i` moves past what was decoded,
-// and the units decoded are returned.
+// Decodes the ASCII at p[i], one of `n` bytes, into `out`, which has room for `room`
+// units, at least 16: a block's ASCII front, or near the end the one byte. A run longer
+// than a block goes on in whole blocks, found first and then widened by a loop the
+// compiler vectorizes. `i` moves past what was decoded, and the units decoded are
+// returned.
 inline std::size_t decodeAsciiAt(const unsigned char* p, std::size_t n, std::size_t& i,
-                                 char16_t* out) {
+                                 char16_t* out, std::size_t room) {
   if (n - i < 16) {
     *out = p[i++];
     return 1;
   }
-  const std::size_t run = widenAsciiBlock(p + i, out);
+  std::size_t run = widenAsciiBlock(p + i, out);
+  if (run == 16) {
+    const std::size_t most = std::min(n - i, room);
+    while (most - run >= 16 && asciiPrefix(p + i + run) == 16) run += 16;
+    for (std::size_t m = 16; m < run; ++m) out[m] = p[i + m];
+  }
   i += run;
   return run;
 }
@@ -126,6 +134,25 @@ inline void narrowAscii(const char16_t* in, char* out) {
   } else {
     for (std::size_t k = 0; k < 8; ++k) out[k] = static_cast<char>(in[k]);
   }
+}
+
+// Encodes the ASCII at units[i], one of `n` code units, to `out` as bytes: a block's
+// ASCII front, or near the end the one unit, and like decodeAsciiAt a longer run in
+// whole blocks. A block's 8 bytes are written only where 8 units are left, which give 8
+// bytes or more. `i` moves past what was encoded, and the bytes written are returned.
+inline std::size_t encodeAsciiAt(const char16_t* units, std::size_t n, std::size_t& i, char* out) {
+  if (n - i < 8) {
+    *out = static_cast<char>(units[i++]);
+    return 1;
+  }
+  narrowAscii(units + i, out);
+  std::size_t run = asciiUnitPrefix(units + i);
+  if (run == 8) {
+    while (n - i - run >= 8 && asciiUnitPrefix(units + i + run) == 8) run += 8;
+    for (std::size_t m = 8; m < run; ++m) out[m] = static_cast<char>(units[i + m]);
+  }
+  i += run;
+  return run;
 }
 
 }  // namespace orrery

@@ -90,17 +90,7 @@ std::size_t decode(BytesView bytes, std::size_t& i, char16_t* out, std::size_t r
   while (i < n && room - k >= kMostUnitsAStep) {
     const unsigned char b = p[i];
     if (b < 0x80) {
-      // A whole block is widened and only its ASCII front kept: list items are mostly
-      // shorter than a block. A long run goes on here a block at a time.
-      const std::size_t run = decodeAsciiAt(p, n, i, out + k);
-      k += run;
-      if (run == 16) {
-        while (n - i >= 16 && room - k >= kMostUnitsAStep && asciiPrefix(p + i) == 16) {
-          widenAsciiBlock(p + i, out + k);
-          k += 16;
-          i += 16;
-        }
-      }
+      k += decodeAsciiAt(p, n, i, out + k, room - k);
       continue;
     }
     // Japanese text is almost all three-byte characters: a run of them stays here.

@@ -292,7 +292,7 @@ std::size_t decodeLearnt(const unsigned char* p, std::size_t n, std::size_t& i, 
   std::size_t k = 0;
   while (i < n && room - k >= ChunkedUnits::kStep) {
     if (p[i] < 0x80) {
-      k += decodeAsciiAt(p, n, i, out + k);
+      k += decodeAsciiAt(p, n, i, out + k, room - k);
       continue;
     }
     // A run of double bytes learnt already stays here; only a lead byte ever has one,
@@ -344,16 +344,7 @@ std::size_t utf16ToCp932(std::u16string_view text, char* out) noexcept {
   for (std::size_t i = 0; i < n;) {
     const char16_t unit = units[i];
     if (unit < 0x80) {
-      if (n - i >= 8) {
-        // Never past what the text gives: the 8 units from here give 8 bytes or more.
-        narrowAscii(units + i, out + written);
-        const std::size_t run = asciiUnitPrefix(units + i);
-        written += run;
-        i += run;
-      } else {
-        out[written++] = static_cast<char>(unit);
-        ++i;
-      }
+      written += encodeAsciiAt(units, n, i, out + written);
       continue;
     }
     // A form learnt already, as almost every character of a Japanese text has, is
