@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "protocol/unit_search.h"
+
 namespace orrery {
 
 // How many of the 16 bytes at `p` come before the first with its top bit set.
@@ -80,17 +82,14 @@ inline std::size_t decodeAsciiAt(const unsigned char* p, std::size_t n, std::siz
 // How many of the 8 code units at `p` come before the first at or above 0x80.
 inline std::size_t asciiUnitPrefix(const char16_t* p) {
   constexpr std::uint64_t kNotAscii = 0xFF80FF80FF80FF80u;
+  constexpr std::uint64_t kTops = 0x8000800080008000u;
   std::uint64_t a;
   std::uint64_t b;
   std::memcpy(&a, p, 8);
   std::memcpy(&b, p + 4, 8);
   if (((a | b) & kNotAscii) == 0) return 8;
-  // A unit with any of the masked bits gets its top bit set: adding 0x7FFF to its lower
-  // fifteen carries into it, and never out of the unit.
   const auto unitsBefore = [](std::uint64_t w) -> std::size_t {
-    constexpr std::uint64_t kLow = 0x7FFF7FFF7FFF7FFFu;
-    w &= kNotAscii;
-    w = (((w & kLow) + kLow) | w) & ~kLow;
+    w = zeroLanes(w & kNotAscii) ^ kTops;
     if constexpr (std::endian::native == std::endian::little) {
       return static_cast<std::size_t>(std::countr_zero(w)) / 16;
     } else {
@@ -104,16 +103,12 @@ inline std::size_t asciiUnitPrefix(const char16_t* p) {
 // How many of the `n` code units at `p` are 0x80 or above, four at a time.
 inline std::size_t nonAsciiUnits(const char16_t* p, std::size_t n) {
   constexpr std::uint64_t kNotAscii = 0xFF80FF80FF80FF80u;
-  constexpr std::uint64_t kLow = 0x7FFF7FFF7FFF7FFFu;
   std::size_t count = 0;
   std::size_t i = 0;
   for (; n - i >= 4; i += 4) {
     std::uint64_t w;
     std::memcpy(&w, p + i, sizeof w);
-    w &= kNotAscii;
-    // As in asciiUnitPrefix: each such unit's top bit, then one bit per unit counted.
-    w = (((w & kLow) + kLow) | w) & ~kLow;
-    count += static_cast<std::size_t>(std::popcount(w));
+    count += 4 - static_cast<std::size_t>(std::popcount(zeroLanes(w & kNotAscii)));
   }
   for (; i < n; ++i) count += p[i] >= 0x80 ? 1 : 0;
   return count;

@@ -81,7 +81,7 @@ class Cp932Chunks {
       piece.remove_prefix(n);
       flush();
     }
-    std::copy_n(piece.data(), piece.size(), units_ + used_);  // the piece may be empty
+    putUnits(units_ + used_, piece);  // the piece may be empty
     used_ += piece.size();
   }
 

@@ -9,6 +9,15 @@
 
 namespace orrery {
 
+// The top bit of each 16-bit lane of `word` that is 0, and no other bit: adding 0x7FFF
+// to a lane's lower fifteen bits carries into its top bit unless they are 0, and never
+// out of the lane. Exact, unlike the borrow trick of findUnit, so lanes can be told
+// apart by where their bits lie.
+inline std::uint64_t zeroLanes(std::uint64_t word) {
+  constexpr std::uint64_t kLow = 0x7FFF7FFF7FFF7FFFu;
+  return ~(((word & kLow) + kLow) | word) & ~kLow;
+}
+
 // Position of the first `unit` in `text` at or after `from`, or npos. Four code units
 // are tested at once: a lane of the word equals `unit` exactly when it becomes zero,
 // and the borrow trick below finds whether any lane is zero without false alarms.

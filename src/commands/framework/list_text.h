@@ -7,21 +7,19 @@
 #include <vector>
 
 #include "protocol/text.h"
+#include "protocol/unit_search.h"
 #include "protocol/value_list.h"
 
 namespace orrery {
 
 namespace list_text_detail {
 
-// The top bit of each of the four code units at `p` that equals `mark` or `other`. A
-// unit's xor with a mark is 0 only when it is the mark; adding 0x7FFF to its lower
-// fifteen bits carries into the top bit unless they are 0, and never out of the unit.
+// The top bit of each of the four code units at `p` that equals `mark` or `other`: a
+// unit's xor with a mark is 0 only when it is the mark.
 inline std::uint64_t markLanes(const char16_t* p, char16_t mark, char16_t other) {
   constexpr std::uint64_t kOnes = 0x0001000100010001u;
-  constexpr std::uint64_t kLow = 0x7FFF * kOnes;
   std::uint64_t w;
   std::memcpy(&w, p, sizeof w);
-  const auto zeroLanes = [](std::uint64_t x) { return ~(((x & kLow) + kLow) | x) & ~kLow; };
   return zeroLanes(w ^ (mark * kOnes)) | zeroLanes(w ^ (other * kOnes));
 }
 

@@ -260,6 +260,17 @@ std::size_t decodeCharacter(const unsigned char* p, std::size_t n, std::size_t i
   return learnt >> 16;
 }
 
+// Writes a learnt form, neither 0 nor kFormAsIs, at `out`; the bytes written.
+std::size_t putForm(std::uint16_t form, char* out) {
+  if (form < 0x100) {
+    *out = static_cast<char>(form);
+    return 1;
+  }
+  out[0] = static_cast<char>(form >> 8);
+  out[1] = static_cast<char>(form & 0xFF);
+  return 2;
+}
+
 // The form of `unit`, neither ASCII nor a surrogate, written at `out`; the bytes
 // written, kFailed when iconv fails for a reason other than the input. Never more than
 // two: an answer's room counts no more for a unit.
@@ -275,13 +286,7 @@ std::size_t encodeCharacter(char16_t unit, char* out) {
     *out = kDefaultChar;
     return 1;
   }
-  if (form < 0x100) {
-    *out = static_cast<char>(form);
-    return 1;
-  }
-  out[0] = static_cast<char>(form >> 8);
-  out[1] = static_cast<char>(form & 0xFF);
-  return 2;
+  return putForm(form, out);
 }
 
 // Decodes from p[i] into `out` while it has room for a step and the text is ASCII or
@@ -351,8 +356,7 @@ std::size_t utf16ToCp932(std::u16string_view text, char* out) noexcept {
     // written here.
     const std::uint16_t form = gForms.find(unit);
     if (form != 0 && form != kFormAsIs) {
-      if (form > 0xFF) out[written++] = static_cast<char>(form >> 8);
-      out[written++] = static_cast<char>(form & 0xFF);
+      written += putForm(form, out + written);
       ++i;
       continue;
     }
