@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace orrery {
 namespace {
 
@@ -22,6 +24,31 @@ TEST(FindUnit, AgreesWithTheStandardSearchFromEveryStart) {
     for (std::size_t from = 0; from <= text.size() + 1; ++from) {
       SCOPED_TRACE(testing::Message() << "length " << text.size() << ", from " << from);
       EXPECT_EQ(findUnit(text, u'\r', from), TextView(text).find(u'\r', from));
+    }
+  }
+}
+
+// Matches are counted eight units at a time in lanes that are added up every so often:
+// every tail length, near-misses, and a run of matches long enough to overflow a lane
+// that was added up too late.
+TEST(CountUnit, AgreesWithTheStandardCount) {
+  Text texts[] = {
+      u"",
+      u"\x0002",
+      u"a\x0002"
+      u"b\x0002\x0002"
+      u"cdefgh\x0002"
+      u"ij",
+      u"\x0202\x0200\x0003\x8002\xFF02\x0102\x0012\x2002\x0002",
+      Text(300000, u'\x0002'),
+  };
+  texts[4][123456] = u'x';
+  for (const Text& text : texts) {
+    for (std::size_t cut = 0; cut <= 9 && cut <= text.size(); ++cut) {
+      const TextView view = TextView(text).substr(cut);
+      SCOPED_TRACE(testing::Message() << "length " << view.size());
+      EXPECT_EQ(countUnit(view, u'\x0002'),
+                static_cast<std::size_t>(std::count(view.begin(), view.end(), u'\x0002')));
     }
   }
 }

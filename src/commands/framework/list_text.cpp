@@ -3,8 +3,7 @@
 namespace orrery {
 
 std::size_t countListItems(TextView text) {
-  std::size_t separators = 0;
-  for (const char16_t c : text) separators += c == kListSeparator ? 1 : 0;
+  const std::size_t separators = countUnit(text, kListSeparator);
   // The text after the last separator is one more item when it is not empty.
   const bool tail = !text.empty() && text.back() != kListSeparator;
   return separators + (tail ? 1 : 0);

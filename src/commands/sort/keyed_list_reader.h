@@ -1,13 +1,13 @@
 #pragma once
 // Keyed list reading: items separated by ListSeparator, each split at its first
 // PairSeparator into a first part (the key text) and a second part.
-#include <algorithm>
 #include <cstdint>
 #include <limits>
 
 #include "commands/framework/exceptions.h"
 #include "commands/framework/list_text.h"
 #include "protocol/text.h"
+#include "protocol/unit_search.h"
 
 namespace orrery {
 
@@ -71,9 +71,7 @@ class KeyedListReader {
   }
 
   // A bound on the number of items, for reserving: one per separator, plus one.
-  std::size_t itemBound() const {
-    return static_cast<std::size_t>(std::count(list_.begin(), list_.end(), kListSeparator)) + 1;
-  }
+  std::size_t itemBound() const { return countUnit(list_, kListSeparator) + 1; }
 
   TextView list() const { return list_; }
 
