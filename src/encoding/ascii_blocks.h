@@ -13,6 +13,11 @@ namespace orrery {
 
 // How many of the 16 bytes at `p` come before the first with its top bit set.
 inline std::size_t asciiPrefix(const unsigned char* p) {
+#ifdef ORRERY_SSE2
+  const auto tops = static_cast<unsigned>(
+      _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
+  return static_cast<std::size_t>(std::countr_zero(tops | 1u << 16));
+#else
   constexpr std::uint64_t kTopBits = 0x8080808080808080u;
   // The byte first in memory is the lowest of a word on little-endian machines.
   const auto bytesBefore = [](std::uint64_t top) -> std::size_t {
@@ -30,12 +35,17 @@ inline std::size_t asciiPrefix(const unsigned char* p) {
   if (((a | b) & kTopBits) == 0) return 16;
   if ((a & kTopBits) != 0) return bytesBefore(a & kTopBits);
   return 8 + bytesBefore(b & kTopBits);
+#endif
 }
 
 // Writes the 8 bytes at `in` as 8 code units of their values, which for ASCII bytes are
 // their characters. On little-endian machines each half spreads into four 16-bit lanes
 // in a register; elsewhere one unit at a time.
 inline void widenAscii(const unsigned char* in, char16_t* out) {
+#ifdef ORRERY_SSE2
+  const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
+#else
   if constexpr (std::endian::native == std::endian::little) {
     for (std::size_t half = 0; half < 8; half += 4) {
       std::uint32_t four;
@@ -48,21 +58,30 @@ inline void widenAscii(const unsigned char* in, char16_t* out) {
   } else {
     for (std::size_t k = 0; k < 8; ++k) out[k] = in[k];
   }
+#endif
 }
 
 // Widens the 16 bytes at `in` to `out` and returns how many of them, from the first, are
 // ASCII: only those units are decoded; the rest are written over later.
 inline std::size_t widenAsciiBlock(const unsigned char* in, char16_t* out) {
+#ifdef ORRERY_SSE2
+  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+  const __m128i zero = _mm_setzero_si128();
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(bytes, zero));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(bytes, zero));
+  const auto tops = static_cast<unsigned>(_mm_movemask_epi8(bytes));
+  return static_cast<std::size_t>(std::countr_zero(tops | 1u << 16));
+#else
   widenAscii(in, out);
   widenAscii(in + 8, out + 8);
   return asciiPrefix(in);
+#endif
 }
 
 // Decodes the ASCII at p[i], one of `n` bytes, into `out`, which has room for `room`
 // units, at least 16: a block's ASCII front, or near the end the one byte. A run longer
-// than a block goes on in whole blocks, found first and then widened by a loop the
-// compiler vectorizes. `i` moves past what was decoded, and the units decoded are
-// returned.
+// than a block goes on in whole blocks, found first and then widened a block at a time.
+// `i` moves past what was decoded, and the units decoded are returned.
 inline std::size_t decodeAsciiAt(const unsigned char* p, std::size_t n, std::size_t& i,
                                  char16_t* out, std::size_t room) {
   if (n - i < 16) {
@@ -73,7 +92,7 @@ inline std::size_t decodeAsciiAt(const unsigned char* p, std::size_t n, std::siz
   if (run == 16) {
     const std::size_t most = std::min(n - i, room);
     while (most - run >= 16 && asciiPrefix(p + i + run) == 16) run += 16;
-    for (std::size_t m = 16; m < run; ++m) out[m] = p[i + m];
+    for (std::size_t m = 16; m < run; m += 16) widenAsciiBlock(p + i + m, out + m);
   }
   i += run;
   return run;
@@ -81,6 +100,13 @@ inline std::size_t decodeAsciiAt(const unsigned char* p, std::size_t n, std::siz
 
 // How many of the 8 code units at `p` come before the first at or above 0x80.
 inline std::size_t asciiUnitPrefix(const char16_t* p) {
+#ifdef ORRERY_SSE2
+  const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i high = _mm_and_si128(units, _mm_set1_epi16(static_cast<short>(0xFF80)));
+  const auto ascii =
+      static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())));
+  return static_cast<std::size_t>(std::countr_zero(~ascii)) / 2;  // bit 16 on: at most 8
+#else
   constexpr std::uint64_t kNotAscii = 0xFF80FF80FF80FF80u;
   constexpr std::uint64_t kTops = 0x8000800080008000u;
   std::uint64_t a;
@@ -98,6 +124,7 @@ inline std::size_t asciiUnitPrefix(const char16_t* p) {
   };
   if ((a & kNotAscii) != 0) return unitsBefore(a);
   return 4 + unitsBefore(b);
+#endif
 }
 
 // How many of the `n` code units at `p` are 0x80 or above, four at a time.
@@ -116,6 +143,10 @@ inline std::size_t nonAsciiUnits(const char16_t* p, std::size_t n) {
 
 // Writes the 8 code units at `in`, each below 0x100, as 8 bytes.
 inline void narrowAscii(const char16_t* in, char* out) {
+#ifdef ORRERY_SSE2
+  const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(units, units));
+#else
   if constexpr (std::endian::native == std::endian::little) {
     for (std::size_t half = 0; half < 8; half += 4) {
       std::uint64_t t;
@@ -129,6 +160,7 @@ inline void narrowAscii(const char16_t* in, char* out) {
   } else {
     for (std::size_t k = 0; k < 8; ++k) out[k] = static_cast<char>(in[k]);
   }
+#endif
 }
 
 // Encodes the ASCII at units[i], one of `n` code units, to `out` as bytes: a block's
@@ -144,7 +176,7 @@ inline std::size_t encodeAsciiAt(const char16_t* units, std::size_t n, std::size
   std::size_t run = asciiUnitPrefix(units + i);
   if (run == 8) {
     while (n - i - run >= 8 && asciiUnitPrefix(units + i + run) == 8) run += 8;
-    for (std::size_t m = 8; m < run; ++m) out[m] = static_cast<char>(units[i + m]);
+    for (std::size_t m = 8; m < run; m += 8) narrowAscii(units + i + m, out + m);
   }
   i += run;
   return run;
