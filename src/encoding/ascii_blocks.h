@@ -39,8 +39,9 @@ inline std::size_t asciiPrefix(const unsigned char* p) {
 }
 
 // Writes the 8 bytes at `in` as 8 code units of their values, which for ASCII bytes are
-// their characters. On little-endian machines each half spreads into four 16-bit lanes
-// in a register; elsewhere one unit at a time.
+// their characters. With SSE2 the bytes interleave with zeros in one instruction; on
+// other little-endian machines each half spreads into four 16-bit lanes in a register;
+// elsewhere one unit at a time.
 inline void widenAscii(const unsigned char* in, char16_t* out) {
 #ifdef ORRERY_SSE2
   const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in));
@@ -64,18 +65,9 @@ inline void widenAscii(const unsigned char* in, char16_t* out) {
 // Widens the 16 bytes at `in` to `out` and returns how many of them, from the first, are
 // ASCII: only those units are decoded; the rest are written over later.
 inline std::size_t widenAsciiBlock(const unsigned char* in, char16_t* out) {
-#ifdef ORRERY_SSE2
-  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
-  const __m128i zero = _mm_setzero_si128();
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(bytes, zero));
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(bytes, zero));
-  const auto tops = static_cast<unsigned>(_mm_movemask_epi8(bytes));
-  return static_cast<std::size_t>(std::countr_zero(tops | 1u << 16));
-#else
   widenAscii(in, out);
   widenAscii(in + 8, out + 8);
   return asciiPrefix(in);
-#endif
 }
 
 // Decodes the ASCII at p[i], one of `n` bytes, into `out`, which has room for `room`
